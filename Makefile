@@ -1,0 +1,58 @@
+# Vexorin: `make run` builds and starts the program, `make test` builds and runs the tests.
+# Every target first installs the Debian packages a fresh machine lacks.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+JOBS       ?= $(shell nproc)
+XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
+
+PACKAGES := cmake g++ make qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins \
+            libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri xvfb xauth x11-utils xdotool \
+            imagemagick trayer clang-14 libclang-rt-14-dev fonts-dejavu-core
+
+.PHONY: all deps configure build run test test-plain test-asan bench fuzz clean
+
+all: build
+
+deps:
+	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	fi
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: $(BUILD)/CMakeCache.txt
+
+build: deps configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@tools/run.sh $(BUILD)
+
+test: test-plain test-asan
+
+test-plain: build
+	cd $(BUILD) && $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVEXORIN_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	@tools/bench.sh $(BUILD)
+
+fuzz: deps
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVEXORIN_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_texture_readers
+	$(FUZZ_BUILD)/fuzz_texture_readers -max_total_time=$${FUZZ_SECONDS:-60} -rss_limit_mb=2048 \
+	  -max_len=65536 $(FUZZ_BUILD)/fuzz-corpus
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -1,0 +1,2 @@
+// Form1: the picker window.
+#pragma once

@@ -1,0 +1,163 @@
+// StyleButton: the program's own owner-drawn push-button. It paints itself in one of eleven
+// looks, tracks the pointer's entry and exit, shows its own tooltip and keeps its properties
+// in its host's persisted property set.
+//
+// The widget code (properties, persistence, input, hover tracking, tooltip, About box) lives
+// in stylebutton.cpp and the files beside it; painting (Refresh and the looks) lives in the
+// paint_*.cpp files and draws only through the host drawing layer.
+#pragma once
+
+#include "colour.h"
+#include "surface.h"
+
+#include <QPixmap>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+namespace host {
+class PropertyBag;
+}
+
+// A GDI-style rectangle: right and bottom are exclusive.
+struct RECT
+{
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class StyleButton : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum StyleValue {
+        Standard = 0, Thin = 1, Flat = 2, Etched = 3, Highlight = 4, Rounded = 5,
+        Themed = 6, Gradient = 7, Soft = 8, Shiny = 9, Pill = 10
+    };
+    enum State { Normal = 1, Hot = 2, Pressed = 3, Disabled = 4 };
+    enum Type { Push = 0, Toggle = 1 };
+
+    explicit StyleButton(QWidget *parent = nullptr);
+    ~StyleButton() override;
+
+    // --- public interface -------------------------------------------------------------
+    void About();
+    void Refresh();
+    QString Version() const { return QStringLiteral("3.0"); }
+
+    int Style() const { return m_Style; }
+    void setStyle(int NewStyle);
+    QString Caption() const { return m_Caption; }
+    void setCaption(const QString &NewCaption);
+    QPixmap Icon() const { return m_Icon; }
+    void setIcon(const QPixmap &NewIcon);
+    int IconAlign() const { return m_IconAlign; }
+    void setIconAlign(int NewIconAlign);
+    qint16 IconSize() const { return static_cast<qint16>(m_IconSize); }
+    void setIconSize(qint16 NewIconSize);
+    int CaptionAlign() const { return m_CaptionAlign; }
+    void setCaptionAlign(int NewCaptionAlign);
+    int NonThemeStyle() const { return m_NonThemeStyle; }
+    void setNonThemeStyle(int NewNonThemeStyle);
+    bool Enabled() const { return m_Enabled; }
+    void setEnabled(bool bEnabled);
+    bool ShowFocus() const { return m_ShowFocus; }
+    void setShowFocus(bool bShowFocus);
+    bool UseCustomColors() const { return m_UseCustomColors; }
+    void setUseCustomColors(bool bUseCustomColors);
+    host::OleColor BackColor() const { return m_BackColor; }
+    void setBackColor(host::OleColor lBackColor);
+    host::OleColor HighlightColor() const { return m_HighlightColor; }
+    void setHighlightColor(host::OleColor lHighlightColor);
+    host::OleColor FontColor() const { return m_FontColor; }
+    void setFontColor(host::OleColor lFontColor);
+    host::OleColor FontHighlightColor() const { return m_FontHighlightColor; }
+    void setFontHighlightColor(host::OleColor lFontHighlightColor);
+    QString ToolTip() const { return m_ToolTip; }
+    void setToolTip(const QString &sToolTipText);
+    QString ToolTipTitle() const { return m_ToolTipTitle; }
+    void setToolTipTitle(const QString &sTooltipTitle);
+    int ToolTipIcon() const { return m_ToolTipIcon; }
+    void setToolTipIcon(int lTooltipIcon);
+    int ToolTipType() const { return m_ToolTipType; }
+    void setToolTipType(int lToolTipType);
+    host::OleColor ToolTipBackColor() const { return m_ToolTipBackColor; }
+    void setToolTipBackColor(host::OleColor lToolTipBackColor);
+    host::OleColor ToolTipForeColor() const { return m_ToolTipForeColor; }
+    void setToolTipForeColor(host::OleColor lToolTipForeColor);
+    QFont Font() const;
+    void setFont(const QFont &newFont);
+    int ButtonType() const { return m_ButtonType; }
+    void setButtonType(int newType);
+    bool Value() const { return m_Value; }
+    void setValue(bool newValue);
+
+    int OpenLink(const QString &sLink);
+
+    // --- state that painting reads ----------------------------------------------------
+    int buttonState() const { return m_ButtonState; }
+    void setButtonState(int state) { m_ButtonState = state; }
+    bool hasFocusFlag() const { return m_HasFocus; }
+    const RECT &clientRect() const { return m_ClientRect; }
+    const RECT &textRect() const { return m_TextRect; }
+    quint32 captionFormat() const { return m_CaptionFormat; }
+    const QRegion &windowRegion() const { return m_WindowRegion; }
+    host::Surface &surface() { return m_Surface; }
+    const host::Surface &surface() const { return m_Surface; }
+    // Whether the host runs the program (true) or shows the control in a designer (false).
+    bool userMode() const { return m_UserMode; }
+    void setUserMode(bool userMode) { m_UserMode = userMode; }
+
+signals:
+    void Click();
+    void MouseEnter();
+    void MouseLeave();
+
+protected:
+    // Painting: builds the window shape of the current style (see paint_dispatch.cpp).
+    void ApplyRegion();
+    // Layout step run on every resize: minimum size, rectangles, caption format, region.
+    void layoutStep();
+
+    void paintEvent(QPaintEvent *event) override;
+
+    // Fields, named as the control keeps them.
+    int m_Style = 0;
+    int m_NonThemeStyle = 0;
+    QString m_Caption;
+    int m_CaptionAlign = 0;
+    QPixmap m_Icon;
+    int m_IconAlign = 0;
+    int m_IconSize = 16;
+    bool m_Enabled = true;
+    bool m_ShowFocus = false;
+    bool m_UseCustomColors = false;
+    host::OleColor m_BackColor = 0;
+    host::OleColor m_HighlightColor = 0;
+    host::OleColor m_FontColor = 0;
+    host::OleColor m_FontHighlightColor = 0;
+    QString m_ToolTip;
+    QString m_ToolTipTitle;
+    int m_ToolTipIcon = 0;
+    int m_ToolTipType = 0;
+    host::OleColor m_ToolTipBackColor = 0;
+    host::OleColor m_ToolTipForeColor = 0;
+    int m_ButtonType = Push;
+    bool m_Value = false;
+
+    int m_ButtonState = Normal;
+    bool m_HasFocus = false;
+    bool m_MouseInside = false;
+    bool m_CanTrackMouse = false;
+    bool m_SystemTrackMouse = false;
+    int m_LastButton = 0;
+    RECT m_ClientRect;
+    RECT m_TextRect;
+    quint32 m_CaptionFormat = 17;
+    QRegion m_WindowRegion;
+    bool m_UserMode = true;
+    host::Surface m_Surface;
+};

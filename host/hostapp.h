@@ -1,0 +1,29 @@
+// Process-wide host services: the program folder, screen twips, the event pump and End.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+namespace host {
+
+// The folder that holds the executable; the side files live here.
+QString programFolder();
+
+// Twips per screen pixel (1440 / logical DPI): 15 on a 96-dot-per-inch screen.
+double twipsPerPixelX();
+double twipsPerPixelY();
+
+// Runs every pending event and returns the number of loaded window objects.
+int DoEvents();
+
+// Stops the program at once: flushes the settings store and leaves the process; no handler
+// runs after it. Tests replace the exit with a handler of their own, in which case End
+// returns, so callers return straight after calling it.
+void End();
+using EndHandler = std::function<void()>;
+EndHandler setEndHandler(EndHandler handler);
+
+// Rounds half to even, the rule for every float-to-integer conversion in the program.
+int roundEven(double value);
+
+} // namespace host

@@ -1,0 +1,24 @@
+// The per-user settings store: string values addressed by application, section and key,
+// kept in $XDG_CONFIG_HOME/Vexorin/Vexorin.ini.
+#pragma once
+
+#include <QString>
+
+namespace host {
+
+class SettingsStore
+{
+public:
+    // Returns the stored value, or `fallback` when the key is absent.
+    static QString GetSetting(const QString &appName, const QString &section, const QString &key,
+                              const QString &fallback = QString());
+    // Stores the value; returns false (and a reason) when the store cannot be written.
+    static bool SaveSetting(const QString &appName, const QString &section, const QString &key,
+                            const QString &value, QString *error = nullptr);
+    // Writes pending changes to disk.
+    static void flush();
+    // The file behind the store of `appName`.
+    static QString fileName(const QString &appName);
+};
+
+} // namespace host

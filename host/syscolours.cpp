@@ -1,0 +1,47 @@
+#include "syscolours.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+
+namespace host {
+
+namespace {
+bool paletteColour(int index, QColor &out)
+{
+    const QPalette palette = QGuiApplication::palette();
+    switch (index) {
+    case COLOR_WINDOW: out = palette.color(QPalette::Active, QPalette::Base); return true;
+    case COLOR_HIGHLIGHT: out = palette.color(QPalette::Active, QPalette::Highlight); return true;
+    case COLOR_BTNFACE: out = palette.color(QPalette::Active, QPalette::Button); return true;
+    case COLOR_BTNSHADOW: out = palette.color(QPalette::Active, QPalette::Dark); return true;
+    case COLOR_GRAYTEXT: out = palette.color(QPalette::Disabled, QPalette::Text); return true;
+    case COLOR_BTNTEXT: out = palette.color(QPalette::Active, QPalette::ButtonText); return true;
+    case COLOR_3DLIGHT: out = palette.color(QPalette::Active, QPalette::Midlight); return true;
+    case COLOR_INFOTEXT: out = palette.color(QPalette::Active, QPalette::ToolTipText); return true;
+    case COLOR_INFOBK: out = palette.color(QPalette::Active, QPalette::ToolTipBase); return true;
+    case 20: out = palette.color(QPalette::Active, QPalette::Light); return true;     // 3-D highlight
+    case 21: out = palette.color(QPalette::Active, QPalette::Shadow); return true;    // 3-D dark shadow
+    case 8: out = palette.color(QPalette::Active, QPalette::Text); return true;       // window text
+    case 14: out = palette.color(QPalette::Active, QPalette::HighlightedText); return true;
+    default: return false;
+    }
+}
+} // namespace
+
+OleColor GetSysColor(int index)
+{
+    QColor c;
+    return paletteColour(index, c) ? fromQColor(c) : 0;
+}
+
+OleColor TranslateColor(OleColor colour)
+{
+    if (!isSystemColour(colour))
+        return colour; // plain RGB comes back unchanged
+    if ((colour & 0x7FFFFF00u) != 0)
+        return kTranslateFailed;
+    QColor c;
+    return paletteColour(static_cast<int>(colour & 0xFF), c) ? fromQColor(c) : kTranslateFailed;
+}
+
+} // namespace host

@@ -1,0 +1,17 @@
+// System colours: the desktop's current scheme, read from the application palette at each
+// call (never cached), and the translation of colour values that refer to them.
+#pragma once
+
+#include "colour.h"
+
+namespace host {
+
+// RGB of system colour `index` (COLOR_BTNFACE, ...) in the current palette.
+OleColor GetSysColor(int index);
+
+// Resolves a colour value to RGB: a plain RGB value comes back unchanged, a system-colour
+// reference (high bit set) is looked up; -1 (0xFFFFFFFF) when it cannot be translated.
+OleColor TranslateColor(OleColor colour);
+constexpr OleColor kTranslateFailed = 0xFFFFFFFFu;
+
+} // namespace host
