@@ -2,12 +2,23 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <map>
 
 namespace host {
 
 namespace {
+std::map<int, OleColor> &overrides()
+{
+    static std::map<int, OleColor> pinned;
+    return pinned;
+}
+
 bool paletteColour(int index, QColor &out)
 {
+    if (const auto it = overrides().find(index); it != overrides().end()) {
+        out = toQColor(it->second);
+        return true;
+    }
     const QPalette palette = QGuiApplication::palette();
     switch (index) {
     case COLOR_WINDOW: out = palette.color(QPalette::Active, QPalette::Base); return true;
@@ -27,6 +38,16 @@ bool paletteColour(int index, QColor &out)
     }
 }
 } // namespace
+
+void setSysColorOverride(int index, OleColor colour)
+{
+    overrides()[index] = colour & 0xFFFFFFu;
+}
+
+void clearSysColorOverrides()
+{
+    overrides().clear();
+}
 
 OleColor GetSysColor(int index)
 {

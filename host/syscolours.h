@@ -14,4 +14,9 @@ OleColor GetSysColor(int index);
 OleColor TranslateColor(OleColor colour);
 constexpr OleColor kTranslateFailed = 0xFFFFFFFFu;
 
+// Pins system colour `index` to the RGB value `colour` (tests and the render tool use it to
+// paint under a chosen scheme); GetSysColor and TranslateColor answer it until cleared.
+void setSysColorOverride(int index, OleColor colour);
+void clearSysColorOverrides();
+
 } // namespace host
