@@ -1,17 +1,45 @@
 #include "settingsstore.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <map>
 #include <memory>
 
 namespace host {
 
 namespace {
+struct Stores
+{
+    // The config folder the open stores were made for; QSettings fixes its user path at
+    // first use, so a change of XDG_CONFIG_HOME has to be handed to it explicitly.
+    QString configHome;
+    std::map<QString, std::unique_ptr<QSettings>> open;
+};
+
+Stores &stores()
+{
+    static Stores s;
+    return s;
+}
+
+QString currentConfigHome()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
 // One QSettings per application name, kept for the run so reads do not re-parse the file.
 QSettings &store(const QString &appName)
 {
-    static std::map<QString, std::unique_ptr<QSettings>> stores;
-    auto &slot = stores[appName];
+    Stores &s = stores();
+    const QString home = currentConfigHome();
+    if (home != s.configHome) {
+        s.open.clear();
+        s.configHome = home;
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home);
+    }
+    auto &slot = s.open[appName];
     if (!slot)
         slot = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, appName, appName);
     return *slot;
@@ -20,6 +48,16 @@ QSettings &store(const QString &appName)
 QString keyPath(const QString &section, const QString &key)
 {
     return section + QLatin1Char('/') + key;
+}
+
+QString reasonFor(const QSettings &s)
+{
+    if (s.status() == QSettings::FormatError)
+        return QStringLiteral("the file is damaged");
+    const QFileInfo file(s.fileName());
+    if (!QFileInfo(file.absolutePath()).exists() && !QDir().mkpath(file.absolutePath()))
+        return QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(file.absolutePath()));
+    return QStringLiteral("access denied or the disk is full");
 }
 } // namespace
 
@@ -40,8 +78,7 @@ bool SettingsStore::SaveSetting(const QString &appName, const QString &section, 
     s.sync();
     if (s.status() != QSettings::NoError) {
         if (error)
-            *error = s.status() == QSettings::AccessError ? QStringLiteral("access denied")
-                                                          : QStringLiteral("the file is damaged");
+            *error = reasonFor(s);
         return false;
     }
     return true;
@@ -55,6 +92,12 @@ void SettingsStore::flush()
 QString SettingsStore::fileName(const QString &appName)
 {
     return store(appName).fileName();
+}
+
+void SettingsStore::reset()
+{
+    stores().open.clear();
+    stores().configHome.clear();
 }
 
 } // namespace host

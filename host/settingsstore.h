@@ -19,6 +19,9 @@ public:
     static void flush();
     // The file behind the store of `appName`.
     static QString fileName(const QString &appName);
+    // Forgets every open store, so the next access reads the file afresh (tests point
+    // XDG_CONFIG_HOME at a new folder between cases; a change of it is also noticed alone).
+    static void reset();
 };
 
 } // namespace host

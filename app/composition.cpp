@@ -1,0 +1,96 @@
+#include "composition.h"
+
+#include "picture.h"
+#include "syscolours.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QSaveFile>
+#include <array>
+
+namespace app {
+
+namespace {
+// Side colours of the built-in faces, one per side, all well away from black.
+constexpr std::array<QRgb, 6> kFaceColours{{
+    0xffc0392b, // 1 brick red
+    0xff2e86c1, // 2 blue
+    0xff27ae60, // 3 green
+    0xffd68910, // 4 amber
+    0xff8e44ad, // 5 purple
+    0xff17a589, // 6 teal
+}};
+
+// Pictures with transparent parts are seen on white, as on a sheet of paper.
+constexpr QRgb kSideBackground = 0xffffffff;
+// A frame's transparent parts are seen on the frame holder's red, so a frame whose
+// transparency was left in the file is keyed out with the default transparent colour.
+constexpr QRgb kFrameBackground = 0xffff0000;
+} // namespace
+
+QImage defaultFace(int side)
+{
+    QImage face(kSideSize, kSideSize, QImage::Format_RGB888);
+    face.fill(QColor::fromRgb(kFaceColours[size_t(std::clamp(side, 1, 6) - 1)]));
+    QPainter p(&face);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(180);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(face.rect(), Qt::AlignCenter, QString::number(side));
+    return face;
+}
+
+QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent)
+{
+    const QSize size(kSideSize, kSideSize);
+    QImage result = picture.isNull() ? defaultFace(side)
+                                     : host::stretchAreaAverage(host::flattened(picture, kSideBackground), size);
+    if (!frame || frame->isNull())
+        return result;
+
+    const host::OleColor key = host::TranslateColor(transparent);
+    const QImage laid = host::stretchNearest(host::flattened(*frame, kFrameBackground), size);
+    const int kr = host::redOf(key), kg = host::greenOf(key), kb = host::blueOf(key);
+    for (int y = 0; y < kSideSize; ++y) {
+        const uchar *in = laid.constScanLine(y);
+        uchar *out = result.scanLine(y);
+        for (int x = 0; x < kSideSize * 3; x += 3) {
+            // An untranslatable key (-1) matches no pixel: the whole frame covers the side.
+            const bool keyed = key != host::kTranslateFailed && in[x] == kr && in[x + 1] == kg && in[x + 2] == kb;
+            if (!keyed) {
+                out[x] = in[x];
+                out[x + 1] = in[x + 1];
+                out[x + 2] = in[x + 2];
+            }
+        }
+    }
+    return result;
+}
+
+QString sideFileName(const QString &folder, int side)
+{
+    return folder + QStringLiteral("/Side ") + QString::number(side) + QStringLiteral(".bmp");
+}
+
+bool writeSideFile(const QString &fileName, const QImage &image, QString *error)
+{
+    QSaveFile file(fileName);
+    QString reason;
+    if (!file.open(QIODevice::WriteOnly)) {
+        reason = file.errorString();
+    } else if (!image.convertToFormat(QImage::Format_RGB888).save(&file, "BMP")) {
+        reason = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture could not be encoded");
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        reason = file.errorString();
+    }
+    if (reason.isEmpty())
+        return true;
+    if (error)
+        *error = reason;
+    return false;
+}
+
+} // namespace app

@@ -1,0 +1,32 @@
+// The composition of the six cube sides: each slot's picture scaled to 256 x 256 with the
+// halftone (area-averaging) stretch, the frame laid over it with its transparent colour
+// keyed out, and the result written as "Side 1.bmp" ... "Side 6.bmp".
+#pragma once
+
+#include "colour.h"
+
+#include <QImage>
+#include <QString>
+
+namespace app {
+
+constexpr int kSideSize = 256;
+
+// The face a side gets when its slot holds no picture: the side's number, large and
+// centred, on a colour of its own (never black, which the cube window keys out).
+QImage defaultFace(int side);
+
+// Side `side` (1 ... 6) from its slot's picture (null = empty slot). With `frame` not null
+// the frame is stretched over it without blending and every frame pixel of exactly
+// `transparent` lets the side show through.
+QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent);
+
+// "<folder>/Side n.bmp", the number with the blank a number formatter leaves for the sign.
+QString sideFileName(const QString &folder, int side);
+
+// Writes `image` (256 x 256) as a 24-bit bottom-up BMP, 196,662 bytes. The file is written
+// under a temporary name and renamed over the old one, so the old file stays whole when
+// the write fails. Returns false and the reason when it fails.
+bool writeSideFile(const QString &fileName, const QImage &image, QString *error);
+
+} // namespace app

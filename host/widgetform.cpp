@@ -1,0 +1,57 @@
+#include "widgetform.h"
+
+#include <QCloseEvent>
+
+namespace host {
+
+// The top-level widget: hands the window manager's close request to the form.
+class WidgetForm::Window : public QWidget
+{
+public:
+    explicit Window(WidgetForm &form) : m_form(form) {}
+
+protected:
+    void closeEvent(QCloseEvent *event) override
+    {
+        // The unload destroys this widget, so it is not done from inside its own event
+        // handler: the request is answered now and the unload runs from the event queue.
+        event->ignore();
+        QMetaObject::invokeMethod(
+            this, [form = &m_form] { form->closeRequested(); }, Qt::QueuedConnection);
+    }
+
+private:
+    WidgetForm &m_form;
+};
+
+WidgetForm::WidgetForm() = default;
+
+WidgetForm::~WidgetForm() = default;
+
+void WidgetForm::createNativeWindow()
+{
+    m_widget = std::make_unique<Window>(*this);
+    createControls(m_widget.get());
+}
+
+void WidgetForm::destroyNativeWindow()
+{
+    // Deleted later: the unload may be running inside one of the window's own handlers.
+    if (QWidget *w = m_widget.release()) {
+        w->hide();
+        w->deleteLater();
+    }
+}
+
+void WidgetForm::setNativeVisible(bool visible)
+{
+    if (m_widget)
+        m_widget->setVisible(visible);
+}
+
+bool WidgetForm::nativeVisible() const
+{
+    return m_widget && m_widget->isVisible();
+}
+
+} // namespace host
