@@ -1,1 +1,438 @@
 #include "form1.h"
+
+#include "artwork.h"
+#include "composition.h"
+#include "filelists.h"
+#include "frmmain.h"
+#include "hostapp.h"
+#include "imagecontrol.h"
+#include "msgbox.h"
+#include "picture.h"
+#include "settingsstore.h"
+#include "syscolours.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <cstdlib>
+
+namespace {
+
+// Positions and sizes in pixels (left, top, width, height), as the window was laid out.
+struct Place
+{
+    int x, y, w, h;
+    QRect rect() const { return QRect(x, y, w, h); }
+};
+
+constexpr int kClientWidth = 428;
+constexpr int kClientHeight = 529;
+
+// The six sides as the unfolded cube (1 on top, 2 3 4 5 across, 6 below), then the frame.
+constexpr std::array<Place, app::kSlotCount> kSlots{{
+    {111, 7, 105, 112},
+    {7, 118, 105, 112},
+    {111, 118, 105, 112},
+    {215, 118, 105, 112},
+    {319, 118, 105, 112},
+    {111, 229, 105, 112},
+    {272, 344, 105, 112},
+}};
+// Each digit sits over the middle of its slot; the frame's caption above the frame slot.
+constexpr Place kDigitOffset{41, 36, 22, 42};
+constexpr Place kFrameLabel{273, 314, 100, 37};
+
+constexpr Place kCheck2{257, 268, 142, 20};
+constexpr Place kLabel2{257, 291, 83, 13};
+constexpr Place kPicture2{358, 291, 29, 19};
+constexpr Place kDrive1{2, 347, 113, 21};
+constexpr Place kDir1{2, 372, 215, 66};
+constexpr Place kFile1{2, 440, 214, 84};
+constexpr Place kShowCube{256, 32, 137, 57};
+constexpr Place kCheck1{272, 456, 142, 20};
+constexpr Place kCmdExit{272, 480, 105, 41};
+// Working surface, right of the client area and never seen.
+constexpr Place kMoldura{437, 317, 256, 256};
+
+constexpr host::OleColor kPureRed = 255;
+const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg");
+
+// A slot keeps its picture at least this large: the side it is composed into, and the slot.
+QSize slotNeed(const Place &slot)
+{
+    return QSize(std::max(app::kSideSize, slot.w), std::max(app::kSideSize, slot.h));
+}
+
+Form1::CubeFactory &cubeFactory()
+{
+    static Form1::CubeFactory factory = [] { return std::make_unique<frmMain>(); };
+    return factory;
+}
+
+QString &sideFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+// A check box takes 0 or 1; any other stored number leaves it as it is.
+void setCheckValue(QCheckBox *box, std::optional<qint16> value)
+{
+    if (value && (*value == 0 || *value == 1))
+        box->setChecked(*value == 1);
+}
+
+} // namespace
+
+Form1::CubeFactory Form1::setCubeFactory(CubeFactory factory)
+{
+    CubeFactory previous = std::move(cubeFactory());
+    cubeFactory() = std::move(factory);
+    return previous;
+}
+
+void Form1::setSideFolder(const QString &folder)
+{
+    sideFolderOverride() = folder;
+}
+
+QString Form1::sideFolder()
+{
+    return sideFolderOverride().isEmpty() ? host::programFolder() : sideFolderOverride();
+}
+
+Form1::Form1() = default;
+
+Form1::~Form1() = default;
+
+void Form1::createControls(QWidget *window)
+{
+    window->setWindowTitle(QStringLiteral("Vexorin"));
+    window->setWindowIcon(app::windowIcon());
+    window->setFixedSize(kClientWidth, kClientHeight);
+    window->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+
+    const QCursor dropper = app::eyedropperPointer();
+    for (int i = 0; i < app::kSlotCount; ++i) {
+        auto *slot = new host::ImageControl(window);
+        slot->setGeometry(kSlots[size_t(i)].rect());
+        slot->setMouseIcon(dropper);
+        QObject::connect(slot, &host::ImageControl::clicked, window, [this, i] { Image1_Click(i); });
+        QObject::connect(slot, &host::ImageControl::mouseMoved, window,
+                         [this, i](int x, int y) { Image1_MouseMove(i, x, y); });
+        Image1[size_t(i)] = slot;
+    }
+
+    // Red digits over the slots; only the current slot's digit is lit, the rest are greyed.
+    QFont digitFont(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);
+    QPalette digitPalette = window->palette();
+    digitPalette.setColor(QPalette::Active, QPalette::WindowText, Qt::red);
+    digitPalette.setColor(QPalette::Inactive, QPalette::WindowText, Qt::red);
+    for (int i = 0; i < app::kSlotCount; ++i) {
+        const bool frame = i == app::kFrameSlot;
+        auto *label = new QLabel(frame ? QStringLiteral("Frame") : QString::number(i + 1), window);
+        const Place &s = kSlots[size_t(i)];
+        label->setGeometry(frame ? kFrameLabel.rect()
+                                 : QRect(s.x + kDigitOffset.x, s.y + kDigitOffset.y, kDigitOffset.w, kDigitOffset.h));
+        label->setFont(digitFont);
+        label->setPalette(digitPalette);
+        label->setAlignment(Qt::AlignCenter);
+        // Clicks on a digit reach the slot beneath it.
+        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+        label->setEnabled(i == 0);
+        Label1[size_t(i)] = label;
+    }
+
+    Check2 = new QCheckBox(QStringLiteral("Use Frame"), window);
+    Check2->setGeometry(kCheck2.rect());
+    Label2 = new QLabel(QStringLiteral("Transparent color"), window);
+    Label2->setGeometry(kLabel2.rect());
+    Picture2 = new host::PictureBox(window);
+    Picture2->setGeometry(kPicture2.rect());
+    Picture2->setBackColor(kPureRed);
+    Picture2->setMouseIcon(dropper);
+    QObject::connect(Picture2, &host::PictureBox::clicked, window, [this] { Picture2_Click(); });
+
+    Drive1 = new host::DriveList(window);
+    Drive1->setGeometry(kDrive1.rect());
+    Dir1 = new host::FolderList(window);
+    Dir1->setGeometry(kDir1.rect());
+    File1 = new host::FileList(window);
+    File1->setGeometry(kFile1.rect());
+    File1->setPattern(kPattern);
+    QObject::connect(Drive1, &host::DriveList::driveChanged, window, [this] { Drive1_Change(); });
+    QObject::connect(Dir1, &host::FolderList::pathChanged, window, [this] { Dir1_Change(); });
+    QObject::connect(File1, &host::FileList::fileClicked, window, [this] { File1_Click(); });
+
+    Check1 = new QCheckBox(QStringLiteral("Show Cube at Start up"), window);
+    Check1->setGeometry(kCheck1.rect());
+
+    Moldura = new host::PictureBox(window);
+    Moldura->setGeometry(kMoldura.rect());
+    Moldura->setBackColor(kPureRed);
+
+    createButtons(window);
+}
+
+// The two push-buttons. Kept apart so that the program's own button control can take
+// their place with the same names, captions and positions.
+void Form1::createButtons(QWidget *window)
+{
+    showCube = new QPushButton(QStringLiteral("Show Cube"), window);
+    showCube->setObjectName(QStringLiteral("showCube"));
+    showCube->setGeometry(kShowCube.rect());
+    QObject::connect(showCube, &QPushButton::clicked, window, [this] { showCube_Click(); });
+
+    cmdExit = new QPushButton(QStringLiteral("&Exit"), window);
+    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit->setGeometry(kCmdExit.rect());
+    QObject::connect(cmdExit, &QPushButton::clicked, window, [this] { cmdExit_Click(); });
+}
+
+void Form1::Form_Load()
+{
+    // 1. The browser opens on the program folder; the file list follows the folder list.
+    const QString home = host::programFolder();
+    Drive1->setDrive(home);
+    Dir1->setPath(home);
+    Dir1_Change();
+
+    // 2. The seven slots; a picture that no longer loads empties its slot and its path.
+    for (int i = 0; i < app::kSlotCount; ++i) {
+        sidePaths[size_t(i)] = app::readEntry(app::imageEntry(i));
+        if (!loadSlot(i, sidePaths[size_t(i)]))
+            sidePaths[size_t(i)].clear();
+    }
+
+    // 3. The frame holder was filled with the frame slot above.
+
+    // 4. Options and colour; a value that is not a number leaves its control as it is.
+    setCheckValue(Check1, app::readStartup());
+    setCheckValue(Check2, app::readUseFrame());
+    if (const auto colour = app::readTransparentColour()) {
+        const host::OleColor value = static_cast<host::OleColor>(*colour);
+        if (host::TranslateColor(value) != host::kTranslateFailed)
+            Picture2->setBackColor(value);
+    }
+
+    // 5. With "Show Cube at Start up" the cube runs before the picker is ever seen.
+    if (Check1->isChecked())
+        BuildAndShowCube();
+
+    // 6. The tray icon comes last, after a start-up cube has closed.
+    addTrayIcon();
+}
+
+void Form1::Form_Unload(int &cancel)
+{
+    (void)cancel;
+    // Closing the picker window leaves the program as "&Exit" does: at once, saving nothing.
+    if (!m_exiting)
+        host::End();
+}
+
+bool Form1::loadSlot(int index, const QString &path)
+{
+    host::ImageControl *slot = Image1[size_t(index)];
+    const bool frame = index == app::kFrameSlot;
+    QImage picture;
+    bool ok = true;
+    if (!path.isEmpty()) {
+        const host::LoadedPicture loaded = host::loadPicture(
+            path, slotNeed(kSlots[size_t(index)]), frame ? host::Reduction::Nearest : host::Reduction::Average);
+        picture = loaded.image;
+        ok = !picture.isNull();
+    }
+    slot->setPicture(picture);
+    if (frame)
+        loadFrameHolder(picture);
+    return ok;
+}
+
+// The frame holder shows the frame over its red background, stretched without blending to
+// its 256 x 256 pixels: the pixel under the pointer in the frame slot is the one sampled,
+// whatever the frame's own size, and every colour sampled is one the frame holds.
+void Form1::loadFrameHolder(const QImage &frame)
+{
+    if (frame.isNull()) {
+        Moldura->setPicture(QImage());
+        return;
+    }
+    Moldura->setPicture(host::stretchNearest(host::flattened(frame, 0xffff0000), Moldura->size()));
+}
+
+void Form1::Drive1_Change()
+{
+    Dir1->setPath(Drive1->drive());
+}
+
+void Form1::Dir1_Change()
+{
+    File1->setPath(Dir1->path());
+}
+
+void Form1::File1_Click()
+{
+    const QString name = File1->fileName();
+    if (name.isEmpty())
+        return;
+    const QString path = QDir(Dir1->path()).filePath(name);
+    // A file that is not a readable picture leaves the slot as it was; browsing goes on.
+    if (!loadSlot(currentSlot, path)) {
+        loadSlot(currentSlot, sidePaths[size_t(currentSlot)]);
+        return;
+    }
+    sidePaths[size_t(currentSlot)] = path;
+}
+
+void Form1::Image1_Click(int index)
+{
+    if (index < 0 || index >= app::kSlotCount)
+        return;
+    if (index != currentSlot) {
+        Label1[size_t(litLabel)]->setEnabled(false);
+        currentSlot = qint16(index);
+        Label1[size_t(index)]->setEnabled(true);
+        litLabel = qint16(index);
+    }
+    if (index == app::kFrameSlot && isPicking()) {
+        Image1[app::kFrameSlot]->setMousePointer(host::vbDefault);
+        Picture2->setBackColor(pickedColor);
+        Picture2->setMousePointer(host::vbDefault);
+    }
+}
+
+bool Form1::isPicking() const
+{
+    return Image1[app::kFrameSlot]->mousePointer() == host::vbCustom;
+}
+
+void Form1::Image1_MouseMove(int index, int x, int y)
+{
+    if (index != app::kFrameSlot || !isPicking())
+        return;
+    const host::ImageControl *slot = Image1[app::kFrameSlot];
+    const int sx = host::roundEven(double(x) / slot->width() * Moldura->width());
+    const int sy = host::roundEven(double(y) / slot->height() * Moldura->height());
+    pickedColor = static_cast<host::OleColor>(std::llabs(Moldura->Point(sx, sy)));
+    Picture2->setBackColor(pickedColor);
+}
+
+void Form1::Picture2_Click()
+{
+    Picture2->setMousePointer(host::vbCustom);
+    Image1[app::kFrameSlot]->setMousePointer(host::vbCustom);
+}
+
+void Form1::showCube_Click()
+{
+    BuildAndShowCube();
+}
+
+void Form1::BuildAndShowCube()
+{
+    Hide();
+
+    const bool useFrame = Check2->isChecked();
+    const QImage frame = Image1[app::kFrameSlot]->picture();
+    const host::OleColor transparent = Picture2->backColor();
+    const QString folder = sideFolder();
+
+    // Each side file, then its slot's path. A side file that cannot be written stops the
+    // road with one message; the files written before it stay as they are.
+    QString settingError;
+    for (int i = 0; i < app::kSideCount; ++i) {
+        const QImage side = app::composeSide(Image1[size_t(i)]->picture(), i + 1, useFrame ? &frame : nullptr, transparent);
+        const QString file = app::sideFileName(folder, i + 1);
+        QString reason;
+        if (!app::writeSideFile(file, side, &reason)) {
+            host::MsgBox(QStringLiteral("The side file \"%1\" cannot be written: %2.")
+                             .arg(QDir::toNativeSeparators(file), reason));
+            Show();
+            return;
+        }
+        if (settingError.isEmpty())
+            app::writeEntry(app::imageEntry(i), sidePaths[size_t(i)], &settingError);
+    }
+
+    // The frame path is kept also when "Use Frame" is off; then the options and colour.
+    const std::pair<app::Entry, QString> rest[] = {
+        {app::Entry::Image6, sidePaths[app::kFrameSlot]},
+        {app::Entry::Startup, app::decimal(Check1->isChecked() ? 1 : 0)},
+        {app::Entry::TransparentColour, app::decimal(static_cast<qint32>(transparent))},
+        {app::Entry::UseFrame, app::decimal(useFrame ? 1 : 0)},
+    };
+    for (const auto &[entry, value] : rest) {
+        if (settingError.isEmpty())
+            app::writeEntry(entry, value, &settingError);
+    }
+    // The sides are written, so the cube can still show them; the choices are not kept.
+    if (!settingError.isEmpty())
+        host::MsgBox(QStringLiteral("The settings cannot be saved in \"%1\": %2.")
+                         .arg(QDir::toNativeSeparators(host::SettingsStore::fileName(QLatin1String(app::kAppName))),
+                              settingError));
+
+    host::DoEvents();
+
+    // Runs the cube until it closes; returns at once when the cube is already running (a
+    // second "Show Cube" from a picker brought back through the tray).
+    if (!m_cube)
+        m_cube = cubeFactory()();
+    m_cube->Show();
+    if (cubeClosed) {
+        m_cube->Unload();
+        Show();
+        cubeClosed = false;
+    }
+}
+
+void Form1::cmdExit_Click()
+{
+    m_exiting = true;
+    Unload();
+    host::End();
+}
+
+void Form1::mnuSysTrayExit_Click()
+{
+    host::End();
+}
+
+void Form1::addTrayIcon()
+{
+    if (m_trayIcon)
+        return;
+    m_menu = std::make_unique<QMenu>(QStringLiteral("File"));
+    mnuSysTrayExit = m_menu->addAction(QStringLiteral("&Exit"));
+    QObject::connect(mnuSysTrayExit, &QAction::triggered, m_menu.get(), [this] { mnuSysTrayExit_Click(); });
+
+    m_trayIcon = std::make_unique<QSystemTrayIcon>(app::windowIcon());
+    m_trayIcon->setToolTip(QStringLiteral("Gyrolumen"));
+    // The right button's release pops this menu up at the pointer.
+    m_trayIcon->setContextMenu(m_menu.get());
+    QObject::connect(m_trayIcon.get(), &QSystemTrayIcon::activated, m_trayIcon.get(),
+                     [this](QSystemTrayIcon::ActivationReason reason) { trayIcon_Activated(reason); });
+    // Without a notification area the icon simply is not seen; the program works the same.
+    m_trayIcon->show();
+}
+
+void Form1::trayIcon_Activated(QSystemTrayIcon::ActivationReason reason)
+{
+    // Only a double click acts; a single click does nothing, the menu is Qt's context menu.
+    if (reason == QSystemTrayIcon::DoubleClick)
+        restoreFromTray();
+}
+
+// Brings the picker back in front, also while the cube runs (which goes on running).
+void Form1::restoreFromTray()
+{
+    QWidget *w = widget();
+    if (!w)
+        return;
+    w->setWindowState(w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    Show();
+    w->raise();
+    w->activateWindow();
+}

@@ -1,2 +1,104 @@
-// Form1: the picker window.
+// Form1: the picker window. Browses drives, folders and pictures, fills the six side slots
+// (laid out as the unfolded cube) and the frame slot, picks the frame's transparent colour
+// from the frame itself, restores all of it from the settings at start, and runs the
+// composition and the cube window behind "Show Cube". It also owns the tray icon.
 #pragma once
+
+#include "appsettings.h"
+#include "colour.h"
+#include "widgetform.h"
+
+#include <QSystemTrayIcon>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QLabel;
+class QMenu;
+class QAction;
+class QPushButton;
+
+namespace host {
+class ImageControl;
+class PictureBox;
+class DriveList;
+class FolderList;
+class FileList;
+} // namespace host
+
+class Form1 : public host::WidgetForm
+{
+public:
+    // Makes the cube window that "Show Cube" runs; tests put a window of their own in its
+    // place, since the real one runs a render loop until Escape.
+    using CubeFactory = std::function<std::unique_ptr<host::HostForm>()>;
+    static CubeFactory setCubeFactory(CubeFactory factory);
+    // The folder the side files are written to: the program folder unless a test says.
+    static void setSideFolder(const QString &folder);
+    static QString sideFolder();
+
+    Form1();
+    ~Form1() override;
+
+    // Controls, named as the window's designer named them. Owned by widget().
+    std::array<host::ImageControl *, app::kSlotCount> Image1{};
+    std::array<QLabel *, app::kSlotCount> Label1{};
+    QCheckBox *Check1 = nullptr;
+    QCheckBox *Check2 = nullptr;
+    QLabel *Label2 = nullptr;
+    host::PictureBox *Picture2 = nullptr;
+    host::PictureBox *Moldura = nullptr;
+    host::DriveList *Drive1 = nullptr;
+    host::FolderList *Dir1 = nullptr;
+    host::FileList *File1 = nullptr;
+    QPushButton *showCube = nullptr;
+    QPushButton *cmdExit = nullptr;
+
+    // The tray icon and its menu; null until start-up has added them.
+    QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }
+    QMenu *mnuFile() const { return m_menu.get(); }
+    QAction *mnuSysTrayExit = nullptr;
+
+    // Window state.
+    std::array<QString, app::kSlotCount> sidePaths;
+    qint16 currentSlot = 0;
+    qint16 litLabel = 0;
+    host::OleColor pickedColor = 0;
+
+    // Event handlers.
+    void Drive1_Change();
+    void Dir1_Change();
+    void File1_Click();
+    void Image1_Click(int index);
+    void Image1_MouseMove(int index, int x, int y);
+    void Picture2_Click();
+    void showCube_Click();
+    void cmdExit_Click();
+    void mnuSysTrayExit_Click();
+    void trayIcon_Activated(QSystemTrayIcon::ActivationReason reason);
+
+    // Composes and writes the six sides, stores the settings and runs the cube window.
+    void BuildAndShowCube();
+    bool isPicking() const;
+    host::HostForm *cubeWindow() const { return m_cube.get(); }
+
+protected:
+    void createControls(QWidget *window) override;
+    void Form_Load() override;
+    void Form_Unload(int &cancel) override;
+
+private:
+    void createButtons(QWidget *window);
+    // Puts the picture of `path` into slot `index` (and the frame holder for the frame
+    // slot); an empty path empties the slot. False when the file cannot be loaded.
+    bool loadSlot(int index, const QString &path);
+    void loadFrameHolder(const QImage &frame);
+    void addTrayIcon();
+    void restoreFromTray();
+
+    std::unique_ptr<host::HostForm> m_cube;
+    std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    std::unique_ptr<QMenu> m_menu;
+    bool m_exiting = false;
+};

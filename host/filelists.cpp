@@ -1,0 +1,147 @@
+#include "filelists.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStorageInfo>
+#include <algorithm>
+
+namespace host {
+
+DriveList::DriveList(QWidget *parent) : QComboBox(parent)
+{
+    fill();
+    connect(this, &QComboBox::currentIndexChanged, this, [this](int) { emit driveChanged(drive()); });
+}
+
+void DriveList::fill()
+{
+    QStringList roots;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (volume.isValid() && volume.isReady())
+            roots << volume.rootPath();
+    }
+    roots.removeDuplicates();
+    std::sort(roots.begin(), roots.end());
+    const QSignalBlocker quiet(this);
+    clear();
+    addItems(roots);
+}
+
+bool DriveList::setDrive(const QString &path)
+{
+    const QString root = QStorageInfo(path).rootPath();
+    if (root.isEmpty())
+        return false;
+    int at = findText(root);
+    if (at < 0) {
+        addItem(root);
+        at = count() - 1;
+    }
+    setCurrentIndex(at);
+    return true;
+}
+
+QString DriveList::drive() const
+{
+    return currentText();
+}
+
+FolderList::FolderList(QWidget *parent) : QListWidget(parent)
+{
+    // Opening a folder is a double click or Enter, so browsing with the arrow keys does not
+    // wander through the file system.
+    connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
+        const QString target = item->data(Qt::UserRole).toString();
+        if (target != m_path)
+            setPath(target);
+    });
+}
+
+bool FolderList::setPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isDir())
+        return false;
+    const QString clean = QDir::cleanPath(info.absoluteFilePath());
+    if (clean == m_path)
+        return true;
+    m_path = clean;
+    fill();
+    emit pathChanged(m_path);
+    return true;
+}
+
+void FolderList::fill()
+{
+    clear();
+    // The chain from the root down to the open folder, then the folders inside it.
+    QStringList chain;
+    for (QDir dir(m_path);; ) {
+        chain.prepend(dir.absolutePath());
+        if (dir.isRoot() || !dir.cdUp())
+            break;
+    }
+    int depth = 0;
+    for (const QString &folder : chain) {
+        const QString name = depth == 0 ? folder : QFileInfo(folder).fileName();
+        auto *item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + name, this);
+        item->setData(Qt::UserRole, folder);
+        ++depth;
+    }
+    setCurrentRow(count() - 1);
+    const QDir open(m_path);
+    const QStringList inside = open.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : inside) {
+        auto *item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + name, this);
+        item->setData(Qt::UserRole, open.absoluteFilePath(name));
+    }
+}
+
+FileList::FileList(QWidget *parent) : QListWidget(parent)
+{
+    connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
+        if (row >= 0)
+            emit fileClicked(item(row)->text());
+    });
+}
+
+void FileList::setPattern(const QString &pattern)
+{
+    m_patterns = pattern.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    fill();
+}
+
+void FileList::setPath(const QString &path)
+{
+    m_path = path;
+    fill();
+}
+
+QString FileList::fileName() const
+{
+    const QListWidgetItem *chosen = currentItem();
+    return chosen ? chosen->text() : QString();
+}
+
+bool FileList::selectFile(const QString &name)
+{
+    const QList<QListWidgetItem *> found = findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    setCurrentItem(found.first());
+    return true;
+}
+
+void FileList::fill()
+{
+    const QSignalBlocker quiet(this);
+    clear();
+    if (m_path.isEmpty())
+        return;
+    // Without QDir::CaseSensitive the patterns match any case: IMG_0001.JPG is offered too.
+    const QDir dir(m_path);
+    const QStringList names = dir.entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    addItems(names);
+}
+
+} // namespace host

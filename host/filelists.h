@@ -1,0 +1,76 @@
+// Drive, folder and file lists: the three linked browsers of the picker window.
+// DriveList offers the mounted volumes, FolderList the chain of folders down to its path
+// and the folders inside it, FileList the files of its folder that match its pattern (any
+// case). Each reports a change of its path (or, for the file list, of the chosen entry).
+#pragma once
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QStringList>
+
+namespace host {
+
+class DriveList : public QComboBox
+{
+    Q_OBJECT
+public:
+    explicit DriveList(QWidget *parent = nullptr);
+
+    // The volume that holds `path` (its mount point) becomes the chosen drive. Returns
+    // false when no mounted volume holds it.
+    bool setDrive(const QString &path);
+    QString drive() const;
+
+signals:
+    void driveChanged(const QString &drive);
+
+private:
+    void fill();
+};
+
+class FolderList : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit FolderList(QWidget *parent = nullptr);
+
+    // Returns false (path unchanged) when `path` is not a folder.
+    bool setPath(const QString &path);
+    QString path() const { return m_path; }
+
+signals:
+    void pathChanged(const QString &path);
+
+private:
+    void fill();
+
+    QString m_path;
+};
+
+class FileList : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit FileList(QWidget *parent = nullptr);
+
+    // Patterns separated by ';', matched without regard to case ("*.gif;*.bmp;*.jpg").
+    void setPattern(const QString &pattern);
+    void setPath(const QString &path);
+    QString path() const { return m_path; }
+    // The chosen entry's name, empty when none is chosen.
+    QString fileName() const;
+    // Chooses the entry `name`; returns false when the list does not hold it.
+    bool selectFile(const QString &name);
+
+signals:
+    // Each change of the chosen entry, by mouse or keyboard.
+    void fileClicked(const QString &name);
+
+private:
+    void fill();
+
+    QString m_path;
+    QStringList m_patterns;
+};
+
+} // namespace host

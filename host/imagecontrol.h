@@ -1,0 +1,88 @@
+// Image control and picture box, the two ways a window shows a picture.
+// ImageControl stretches its picture over its whole area (inside a single-line border) and
+// reports clicks and pointer moves. PictureBox keeps an image of its own size: a back colour,
+// a picture drawn at natural size from its corner, one pixel's colour read back.
+#pragma once
+
+#include "colour.h"
+
+#include <QCursor>
+#include <QFrame>
+#include <QImage>
+
+namespace host {
+
+// Mouse pointer codes: the default arrow, or the control's own shape.
+enum MousePointer : int { vbDefault = 0, vbCustom = 99 };
+
+class ImageControl : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit ImageControl(QWidget *parent = nullptr);
+
+    void setPicture(const QImage &picture);
+    const QImage &picture() const { return m_picture; }
+
+    // Pointer code 99 shows `MouseIcon`, 0 the default arrow.
+    void setMousePointer(int code);
+    int mousePointer() const { return m_pointer; }
+    void setMouseIcon(const QCursor &cursor) { m_icon = cursor; }
+
+signals:
+    void clicked();
+    void mouseMoved(int x, int y);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    QImage m_picture;
+    QCursor m_icon;
+    int m_pointer = vbDefault;
+    bool m_pressed = false;
+};
+
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    // Setting the back colour erases what the box keeps.
+    void setBackColor(OleColor colour);
+    OleColor backColor() const { return m_backColor; }
+    // Erases to the back colour and draws `picture` at natural size from the top-left corner.
+    void setPicture(const QImage &picture);
+    // The colour of pixel (x, y) of what the box keeps, -1 when the point is outside it.
+    qint64 Point(int x, int y) const;
+    const QImage &image() const { return m_image; }
+
+    void setMousePointer(int code);
+    int mousePointer() const { return m_pointer; }
+    void setMouseIcon(const QCursor &cursor) { m_icon = cursor; }
+
+signals:
+    void clicked();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    void redraw();
+
+    QImage m_image;
+    QImage m_picture;
+    OleColor m_backColor = 0xFFFFFF;
+    QCursor m_icon;
+    int m_pointer = vbDefault;
+    bool m_pressed = false;
+};
+
+} // namespace host
