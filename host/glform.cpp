@@ -1,0 +1,318 @@
+#include "glform.h"
+
+#include "keycodes.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QObject>
+#include <QOpenGLContext>
+#include <QResizeEvent>
+#include <QWindow>
+#include <cmath>
+
+namespace host {
+
+namespace {
+int g_swapInterval = 1;
+
+int shiftState(Qt::KeyboardModifiers modifiers)
+{
+    int state = 0;
+    if (modifiers & Qt::ShiftModifier)
+        state |= 1;
+    if (modifiers & Qt::ControlModifier)
+        state |= 2;
+    if (modifiers & Qt::AltModifier)
+        state |= 4;
+    return state;
+}
+
+int buttonNumber(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
+}
+
+int buttonMask(Qt::MouseButtons buttons)
+{
+    int mask = 0;
+    if (buttons & Qt::LeftButton)
+        mask |= 1;
+    if (buttons & Qt::RightButton)
+        mask |= 2;
+    if (buttons & Qt::MiddleButton)
+        mask |= 4;
+    return mask;
+}
+} // namespace
+
+class GlWindow : public QWindow
+{
+public:
+    explicit GlWindow(GlForm &form) : m_form(form) { setSurfaceType(QSurface::OpenGLSurface); }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            auto *key = static_cast<QKeyEvent *>(event);
+            // X11 repeats a held key as release/press pairs; the key is still held.
+            if (event->type() == QEvent::KeyRelease && key->isAutoRepeat())
+                return true;
+            const int code = virtualKeyCode(key->key());
+            if (code == NoKeyCode)
+                return true;
+            if (event->type() == QEvent::KeyPress)
+                m_form.Form_KeyDown(code, shiftState(key->modifiers()));
+            else
+                m_form.Form_KeyUp(code, shiftState(key->modifiers()));
+            return true;
+        }
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseMove: {
+            auto *mouse = static_cast<QMouseEvent *>(event);
+            const QPointF at = mouse->position();
+            const int x = static_cast<int>(std::floor(at.x()));
+            const int y = static_cast<int>(std::floor(at.y()));
+            const int shift = shiftState(mouse->modifiers());
+            if (event->type() == QEvent::MouseMove) {
+                m_form.Form_MouseMove(buttonMask(mouse->buttons()), shift, x, y);
+            } else {
+                const int button = buttonNumber(mouse->button());
+                if (button == 0)
+                    return true;
+                if (event->type() == QEvent::MouseButtonPress)
+                    m_form.Form_MouseDown(button, shift, x, y);
+                else
+                    m_form.Form_MouseUp(button, shift, x, y);
+            }
+            return true;
+        }
+        case QEvent::Close:
+            // Unloading destroys this window, which must not happen inside its own event
+            // handler: the unload runs from the next round of event processing instead.
+            event->ignore();
+            m_form.queueCloseRequest();
+            return true;
+        default:
+            break;
+        }
+        return QWindow::event(event);
+    }
+
+    void resizeEvent(QResizeEvent *) override { m_form.Form_Resize(); }
+
+private:
+    GlForm &m_form;
+};
+
+GlForm::GlForm() : m_closeReceiver(std::make_unique<QObject>()) {}
+
+GlForm::~GlForm()
+{
+    // The handlers of a derived form are gone by now: drop the window without them.
+    m_window.reset();
+}
+
+QSurfaceFormat GlForm::surfaceFormat()
+{
+    QSurfaceFormat format;
+    format.setRenderableType(QSurfaceFormat::OpenGL);
+    format.setProfile(QSurfaceFormat::CompatibilityProfile);
+    format.setRedBufferSize(8);
+    format.setGreenBufferSize(8);
+    format.setBlueBufferSize(8);
+    format.setDepthBufferSize(16);
+    format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+    format.setSwapInterval(g_swapInterval);
+    return format;
+}
+
+void GlForm::setSwapInterval(int interval)
+{
+    g_swapInterval = interval;
+}
+
+QWindow *GlForm::window() const
+{
+    return m_window.get();
+}
+
+void GlForm::createNativeWindow()
+{
+    m_window = std::make_unique<GlWindow>(*this);
+    m_window->setFormat(surfaceFormat());
+    Qt::WindowFlags flags = Qt::Window;
+    if (m_designBorderless)
+        flags |= Qt::FramelessWindowHint;
+    m_window->setFlags(flags);
+    m_window->resize(m_designSize);
+    m_shaped = false;
+}
+
+void GlForm::destroyNativeWindow()
+{
+    m_window.reset();
+    m_shaped = false;
+}
+
+void GlForm::setNativeVisible(bool visible)
+{
+    if (m_window)
+        m_window->setVisible(visible);
+}
+
+bool GlForm::nativeVisible() const
+{
+    return m_window && m_window->isVisible();
+}
+
+void GlForm::queueCloseRequest()
+{
+    QMetaObject::invokeMethod(m_closeReceiver.get(), [this] { closeRequested(); },
+                              Qt::QueuedConnection);
+}
+
+QString GlForm::caption() const
+{
+    return m_window ? m_window->title() : QString();
+}
+
+void GlForm::setCaption(const QString &caption)
+{
+    if (m_window)
+        m_window->setTitle(caption);
+}
+
+void GlForm::setBorderless(bool borderless)
+{
+    if (m_window)
+        m_window->setFlag(Qt::FramelessWindowHint, borderless);
+}
+
+void GlForm::showMaximized()
+{
+    if (m_window)
+        m_window->showMaximized();
+}
+
+void GlForm::activate()
+{
+    if (!m_window)
+        return;
+    m_window->raise();
+    m_window->requestActivate();
+}
+
+int GlForm::clientWidth() const
+{
+    return m_window ? m_window->width() : 0;
+}
+
+int GlForm::clientHeight() const
+{
+    return m_window ? m_window->height() : 0;
+}
+
+double GlForm::devicePixelRatio() const
+{
+    return m_window ? m_window->devicePixelRatio() : 1.0;
+}
+
+int GlForm::clientDeviceWidth() const
+{
+    return static_cast<int>(std::lround(clientWidth() * devicePixelRatio()));
+}
+
+int GlForm::clientDeviceHeight() const
+{
+    return static_cast<int>(std::lround(clientHeight() * devicePixelRatio()));
+}
+
+QPoint GlForm::position() const
+{
+    return m_window ? m_window->position() : QPoint();
+}
+
+void GlForm::moveTo(const QPoint &topLeft)
+{
+    if (m_window)
+        m_window->setPosition(topLeft);
+}
+
+void GlForm::setCapture()
+{
+    if (m_window)
+        m_window->setMouseGrabEnabled(true);
+}
+
+void GlForm::releaseCapture()
+{
+    if (m_window)
+        m_window->setMouseGrabEnabled(false);
+}
+
+void GlForm::setShape(const QRegion &deviceRegion)
+{
+    if (!m_window)
+        return;
+    // The X server is asked only when the shape really changed: a round trip per frame
+    // for an unchanged shape would cost more than comparing the bands.
+    if (m_shaped && deviceRegion == m_shape)
+        return;
+    m_shape = deviceRegion;
+    m_shaped = true;
+    if (deviceRegion.isEmpty()) {
+        // An empty mask means "no shape" to the window system, i.e. the whole window:
+        // a rectangle outside the window hides all of it instead.
+        m_window->setMask(QRegion(-1, -1, 1, 1));
+        return;
+    }
+    const double ratio = devicePixelRatio();
+    if (ratio == 1.0) {
+        m_window->setMask(deviceRegion);
+        return;
+    }
+    // The window's mask is in window pixels; round each band outwards so no drawn pixel
+    // is cut off.
+    QRegion scaled;
+    for (const QRect &r : deviceRegion) {
+        const int left = static_cast<int>(std::floor(r.left() / ratio));
+        const int top = static_cast<int>(std::floor(r.top() / ratio));
+        const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio));
+        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio));
+        scaled += QRect(left, top, right - left, bottom - top);
+    }
+    m_window->setMask(scaled);
+}
+
+void GlForm::clearShape()
+{
+    if (!m_window)
+        return;
+    m_shaped = false;
+    m_shape = QRegion();
+    m_window->setMask(QRegion());
+}
+
+void GlForm::swapBuffers()
+{
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    if (context && m_window && m_window->handle())
+        context->swapBuffers(m_window.get());
+}
+
+} // namespace host

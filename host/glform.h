@@ -1,0 +1,97 @@
+// Window objects whose whole inner area is an OpenGL drawing surface (the cube window).
+// The native window is a QWindow of surface type OpenGL; its key, mouse, resize and close
+// events reach the form's named handlers. Keys arrive as virtual-key numbers (keycodes.h),
+// mouse buttons as 1 (left), 2 (right), 4 (middle), positions in window pixels.
+#pragma once
+
+#include "hostform.h"
+
+#include <QPoint>
+#include <QRegion>
+#include <QString>
+#include <QSurfaceFormat>
+#include <memory>
+
+class QObject;
+class QWindow;
+
+namespace host {
+
+class GlWindow;
+
+class GlForm : public HostForm
+{
+public:
+    GlForm();
+    ~GlForm() override;
+
+    // The native window while the form is loaded, else null.
+    QWindow *window() const;
+
+    // Design-time look, applied when the native window is made.
+    void setDesignSize(int width, int height) { m_designSize = {width, height}; }
+    void setDesignBorderless(bool borderless) { m_designBorderless = borderless; }
+
+    QString caption() const;
+    void setCaption(const QString &caption);
+    void setBorderless(bool borderless);
+    void showMaximized();
+    // Brings the window to the front and gives it the keyboard focus.
+    void activate();
+
+    // Inner size in window pixels, and in device pixels (what a viewport covers).
+    int clientWidth() const;
+    int clientHeight() const;
+    int clientDeviceWidth() const;
+    int clientDeviceHeight() const;
+    double devicePixelRatio() const;
+
+    QPoint position() const;
+    void moveTo(const QPoint &topLeft);
+
+    // Mouse capture: while set, moves outside the window still arrive.
+    void setCapture();
+    void releaseCapture();
+
+    // The window's shape in device pixels: only pixels inside it are shown, the desktop
+    // shows through the rest. An empty optional-like state (clearShape) shows the whole.
+    void setShape(const QRegion &deviceRegion);
+    void clearShape();
+
+    // Presents the frame drawn on the current GL context into this window.
+    void swapBuffers();
+
+    // The surface format the window is made with (and that contexts on it must use).
+    static QSurfaceFormat surfaceFormat();
+    // Swap interval for windows made from now on: 1 follows the display's refresh where
+    // the display offers it, 0 presents at once (benchmarks).
+    static void setSwapInterval(int interval);
+
+protected:
+    virtual void Form_KeyDown(int keyCode, int shift) { (void)keyCode, (void)shift; }
+    virtual void Form_KeyUp(int keyCode, int shift) { (void)keyCode, (void)shift; }
+    virtual void Form_MouseDown(int button, int shift, int x, int y) { (void)button, (void)shift, (void)x, (void)y; }
+    virtual void Form_MouseMove(int button, int shift, int x, int y) { (void)button, (void)shift, (void)x, (void)y; }
+    virtual void Form_MouseUp(int button, int shift, int x, int y) { (void)button, (void)shift, (void)x, (void)y; }
+    virtual void Form_Resize() {}
+
+    void createNativeWindow() override;
+    void destroyNativeWindow() override;
+    void setNativeVisible(bool visible) override;
+    bool nativeVisible() const override;
+
+private:
+    friend class GlWindow;
+    void queueCloseRequest();
+
+    std::unique_ptr<GlWindow> m_window;
+    // Receiver of queued close requests; it goes with the form, so a request still queued
+    // then is dropped.
+    std::unique_ptr<QObject> m_closeReceiver;
+    QSize m_designSize{533, 533};
+    bool m_designBorderless = false;
+    QRegion m_shape;
+    bool m_shaped = false;
+};
+
+} // namespace host
