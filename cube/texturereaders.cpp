@@ -1,0 +1,177 @@
+#include "texturereaders.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace texture {
+
+void MemorySource::readInto(char *dest, qint64 count)
+{
+    if (count <= 0)
+        return;
+    qint64 got = 0;
+    if (m_position < m_size) {
+        got = std::min(count, m_size - m_position);
+        std::memcpy(dest, m_data + m_position, static_cast<size_t>(got));
+    }
+    if (got < count)
+        std::memset(dest + got, 0, static_cast<size_t>(count - got));
+    m_position += count;
+}
+
+int PixelBlock::darkestPixel() const
+{
+    int darkest = 3 * 255;
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qint64 rowStride = stride();
+    for (int y = 0; y < height && darkest > 0; ++y) {
+        const unsigned char *p = data + y * rowStride;
+        for (int x = 0; x < width; ++x, p += bytesPerPixel)
+            darkest = std::min(darkest, p[0] + p[1] + p[2]);
+    }
+    return darkest;
+}
+
+namespace {
+quint32 le32(const unsigned char *p)
+{
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<quint32>(p[3]) << 24);
+}
+
+quint16 le16(const unsigned char *p)
+{
+    return static_cast<quint16>(p[0] | (p[1] << 8));
+}
+
+std::string sizeText(qint64 width, qint64 height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// Checks the size a header claims before anything is allocated for it.
+void checkSize(qint64 width, qint64 height, int bytesPerPixel)
+{
+    if (width < 0 || height < 0)
+        throw TextureError("the header gives an impossible size (" + sizeText(width, height) + ")");
+    // Both factors are below 2^32 here, so the products fit in 64 bits.
+    if (PixelBlock::rowStride(width, bytesPerPixel) * height > MaxPixelBytes)
+        throw TextureError("the picture is too large (" + sizeText(width, height)
+                           + " pixels); at most 64 MiB of pixels can be loaded");
+}
+
+void checkComplete(const ByteSource &source, qint64 needed)
+{
+    if (source.size() < needed)
+        throw TextureError("the file is truncated (" + std::to_string(source.size())
+                           + " bytes, " + std::to_string(needed) + " needed)");
+}
+
+// Reads `height` rows of `fileStride` bytes (the first width * bytesPerPixel of each are
+// pixels) into a block whose rows start on 4-byte boundaries.
+PixelBlock readRows(ByteSource &source, int width, int height, int bytesPerPixel,
+                    qint64 fileStride, bool hasAlpha)
+{
+    PixelBlock block;
+    block.width = width;
+    block.height = height;
+    block.bytesPerPixel = bytesPerPixel;
+    block.hasAlpha = hasAlpha;
+    const qint64 stride = block.stride();
+    block.bytes = QByteArray(stride * height, '\0');
+    const qint64 rowBytes = qint64(width) * bytesPerPixel;
+    if (fileStride == stride) {
+        source.readInto(block.bytes.data(), stride * height);
+        return block;
+    }
+    for (int y = 0; y < height; ++y) {
+        source.readInto(block.bytes.data() + y * stride, rowBytes);
+        char skip[4];
+        source.readInto(skip, fileStride - rowBytes);
+    }
+    return block;
+}
+} // namespace
+
+ReadResult readBitmap(ByteSource &source)
+{
+    unsigned char header[54];
+    source.readInto(reinterpret_cast<char *>(header), sizeof header);
+    const qint64 width = static_cast<qint32>(le32(header + 18));
+    const qint64 height = static_cast<qint32>(le32(header + 22));
+    const int bitsPerPixel = static_cast<qint16>(le16(header + 28));
+
+    ReadResult result;
+    if (width == 0 || height == 0) {
+        // A missing file is created empty: every field reads 0 and the face stays blank.
+        if (source.size() > 0)
+            checkComplete(source, sizeof header);
+        return result;
+    }
+    // Below 24 bits the pixels are colour-table indices, which this loader does not look
+    // up; such a file would only come out as noise.
+    if (bitsPerPixel != 24 && bitsPerPixel != 32) {
+        result.status = ReadStatus::UnsupportedDepth;
+        return result;
+    }
+    const int bytesPerPixel = bitsPerPixel / 8;
+    checkSize(width, height, bytesPerPixel);
+    // Rows of a bitmap file are stored padded to 4 bytes; the last row's padding may be
+    // missing from a file without harm.
+    const qint64 fileStride = PixelBlock::rowStride(width, bytesPerPixel);
+    checkComplete(source, qint64(sizeof header) + fileStride * (height - 1) + width * bytesPerPixel);
+    result.block = readRows(source, int(width), int(height), bytesPerPixel, fileStride, false);
+    return result;
+}
+
+ReadResult readTarga(ByteSource &source)
+{
+    ReadResult result;
+    unsigned char start[3];
+    source.readInto(reinterpret_cast<char *>(start), sizeof start);
+    if (source.size() == 0) {
+        // An empty (just created) file: nothing to draw, nothing to complain about.
+        return result;
+    }
+    if (start[2] != 2 || start[1] != 0) {
+        result.status = ReadStatus::BadTgaType;
+        return result;
+    }
+    unsigned char spec[6];
+    source.seek(12);
+    source.readInto(reinterpret_cast<char *>(spec), sizeof spec);
+    const qint64 width = le16(spec);
+    const qint64 height = le16(spec + 2);
+    const int bitsPerPixel = spec[4];
+    // Sizes are signed 16-bit numbers in this loader.
+    if (width > 32767 || height > 32767)
+        throw TextureError("the header gives an impossible size (" + sizeText(width, height) + ")");
+    if (bitsPerPixel != 24 && bitsPerPixel != 32) {
+        result.status = ReadStatus::UnsupportedDepth;
+        return result;
+    }
+    const int bytesPerPixel = bitsPerPixel / 8;
+    checkSize(width, height, bytesPerPixel);
+    checkComplete(source, 18 + width * height * bytesPerPixel);
+    source.seek(18);
+    // Targa rows are packed; the block gets them on 4-byte boundaries.
+    result.block = readRows(source, int(width), int(height), bytesPerPixel,
+                            width * bytesPerPixel, bitsPerPixel == 32);
+    return result;
+}
+
+ReadResult readRaw(ByteSource &source, qint64 width, qint64 height)
+{
+    ReadResult result;
+    if (width > 0x7fffffff || height > 0x7fffffff)
+        throw TextureError("the size asked for is impossible (" + sizeText(width, height) + ")");
+    checkSize(width, height, 4);
+    if (width == 0 || height == 0)
+        return result;
+    checkComplete(source, width * height * 4);
+    source.seek(0);
+    result.block = readRows(source, int(width), int(height), 4, width * 4, true);
+    return result;
+}
+
+} // namespace texture
