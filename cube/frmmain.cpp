@@ -1,10 +1,301 @@
 #include "frmmain.h"
 
-bool cubeClosed = false;
+#include "cubefaces.h"
+#include "hostapp.h"
+#include "keycodes.h"
+#include "modopengl.h"
+#include "msgbox.h"
+#include "shapemask.h"
 
-frmMain::frmMain() = default;
+#include <QCursor>
+#include <QOpenGLContext>
+#include <GL/gl.h>
+#include <GL/glext.h>
+#include <cmath>
+
+bool cubeClosed = false;
+KeyTable keyPressed{};
+
+namespace {
+QString g_sideFolder;
+std::function<void()> g_frameObserver;
+
+const char *const kSideFiles[6] = {"/Side 1.bmp", "/Side 2.bmp", "/Side 3.bmp",
+                                   "/Side 4.bmp", "/Side 5.bmp", "/Side 6.bmp"};
+
+// Light 1, set while the model-view matrix is the identity: a point light in eye space.
+constexpr GLfloat kLightAmbient[4] = {0.5f, 0.5f, 0.5f, 1.0f};
+constexpr GLfloat kLightDiffuse[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+constexpr GLfloat kLightPosition[4] = {0.0f, 0.0f, 2.0f, 1.0f};
+
+// Darkest texel (blue + green + red) that cannot come out pure black once drawn. Filtering
+// and mipmaps average texels, which keeps the channel sum up to rounding; unlit, a sum of
+// 8 leaves a channel of at least 1. Lit, the faintest a face gets is the global ambient
+// (0.2 x 0.2) plus light 1's ambient (0.5 x 0.2): 0.14 of the texel, which needs a sum of
+// about 22 for a channel to stay at 1; 32 leaves a margin.
+constexpr int kSafeDarkestUnlit = 8;
+constexpr int kSafeDarkestLit = 32;
+
+constexpr double kFieldOfView = 45.0;
+constexpr double kNearPlane = 0.1;
+constexpr double kFarPlane = 100.0;
+} // namespace
+
+frmMain::frmMain()
+{
+    // The window as designed: no border, no caption, 533 x 533 pixels inside.
+    setDesignBorderless(true);
+    setDesignSize(533, 533);
+}
+
 frmMain::~frmMain() = default;
-void frmMain::createNativeWindow() {}
-void frmMain::destroyNativeWindow() {}
-void frmMain::setNativeVisible(bool) {}
-bool frmMain::nativeVisible() const { return false; }
+
+void frmMain::setSideFolder(const QString &folder)
+{
+    g_sideFolder = folder;
+}
+
+QString frmMain::sideFolder()
+{
+    return g_sideFolder.isEmpty() ? host::programFolder() : g_sideFolder;
+}
+
+void frmMain::setFrameObserver(std::function<void()> observer)
+{
+    g_frameObserver = std::move(observer);
+}
+
+void frmMain::Form_Load()
+{
+    keyPressed.fill(false);
+    state = LoopState{};
+    // Nothing is drawn yet: the whole window shows the desktop until the first frame.
+    setShape(QRegion());
+    modOpenGL::SaveDisplayMode();
+    Show();
+
+    bool ready = modOpenGL::SetupGLWindow(*this, 640, 480, 32, false);
+    if (ready) {
+        try {
+            ready = InitGL();
+        } catch (const texture::TextureError &error) {
+            host::MsgBox(QString::fromStdString(error.what()));
+            ready = false;
+        }
+    }
+    if (ready)
+        runRenderLoop();
+    else
+        Unload();
+    cubeClosed = true;
+}
+
+bool frmMain::pumpEvents()
+{
+    // The window may be closed by other means while events run (a close request from the
+    // window manager, the program's own unload): the loop then ends without drawing.
+    return host::DoEvents() > 0 && isLoaded();
+}
+
+void frmMain::runRenderLoop()
+{
+    while (pumpEvents()) {
+        if (!DrawGLScene() || keyPressed[vk::Escape])
+            break;
+        setShape(frameShape());
+        swapBuffers();
+        if (g_frameObserver)
+            g_frameObserver();
+
+        const FrameActions actions = applyHeldKeys(state, keyPressed);
+        if (actions.lightingToggled) {
+            if (state.lightingOn)
+                glEnable(GL_LIGHTING);
+            else
+                glDisable(GL_LIGHTING);
+        }
+        if (actions.nextFilter)
+            Img[0]->setFilter(nextFilter(Img[0]->getFilter()));
+        if (keyPressed[vk::Escape] || !pumpEvents())
+            break;
+    }
+}
+
+bool frmMain::InitGL()
+{
+    for (auto &texture : Img)
+        texture = std::make_unique<cTexture>();
+    const QString folder = sideFolder();
+    for (size_t k = 0; k < Img.size(); ++k)
+        Img[k]->loadTexture(folder + QLatin1String(kSideFiles[k]), cTexture::Bitmap, 0, 0);
+
+    glEnable(GL_TEXTURE_2D);
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+
+    glLightfv(GL_LIGHT1, GL_AMBIENT, kLightAmbient);
+    glLightfv(GL_LIGHT1, GL_DIFFUSE, kLightDiffuse);
+    glLightfv(GL_LIGHT1, GL_POSITION, kLightPosition);
+    glEnable(GL_LIGHT1);
+    return true;
+}
+
+bool frmMain::DrawGLScene()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, state.cubeDepth);
+    glRotatef(cubeAngle[0], 1.0f, 0.0f, 0.0f);
+    glRotatef(cubeAngle[1], 0.0f, 1.0f, 0.0f);
+    for (size_t k = 0; k < kCubeFaces.size(); ++k) {
+        if (Img[k])
+            Img[k]->useTexture();
+        drawCubeFace(kCubeFaces[k]);
+    }
+    m_drawnAngle = cubeAngle;
+    cubeAngle[0] += state.spinSpeedX;
+    cubeAngle[1] += state.spinSpeedY;
+    return true;
+}
+
+bool frmMain::outlineIsExact() const
+{
+    const int safe = state.lightingOn ? kSafeDarkestLit : kSafeDarkestUnlit;
+    for (const auto &texture : Img) {
+        if (texture && texture->darkestPixel() < safe)
+            return false;
+    }
+    return true;
+}
+
+QRegion frmMain::frameShape()
+{
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int width = viewport[2];
+    const int height = viewport[3];
+    // When no texel can come out black, the shape is the cube's outline, which costs no
+    // read-back (reading the frame waits for the renderer to finish it).
+    if (outlineIsExact()) {
+        bool exact = false;
+        QRegion outline = outlineShape(width, height, exact);
+        if (exact) {
+            m_shapeSource = ShapeSource::Outline;
+            return outline;
+        }
+    }
+    m_shapeSource = ShapeSource::ReadBack;
+    return readBackShape(width, height);
+}
+
+QRegion frmMain::outlineShape(int width, int height, bool &exact) const
+{
+    exact = false;
+    if (width <= 0 || height <= 0)
+        return QRegion();
+    // The same transformation DrawGLScene gave the frame: translate, turn about X, then Y.
+    const double ax = m_drawnAngle[0] * M_PI / 180.0;
+    const double ay = m_drawnAngle[1] * M_PI / 180.0;
+    const double cx = std::cos(ax), sx = std::sin(ax), cy = std::cos(ay), sy = std::sin(ay);
+    const double aspect = static_cast<double>(width) / height;
+    const double f = 1.0 / std::tan(kFieldOfView * M_PI / 360.0);
+    std::vector<QPointF> points;
+    int beyondFar = 0;
+    for (int corner = 0; corner < 8; ++corner) {
+        const double x = (corner & 1) ? 1 : -1;
+        const double y = (corner & 2) ? 1 : -1;
+        const double z = (corner & 4) ? 1 : -1;
+        // Ry, then Rx, then the translation.
+        const double x1 = cy * x + sy * z;
+        const double z1 = -sy * x + cy * z;
+        const double y2 = cx * y - sx * z1;
+        const double z2 = sx * y + cx * z1 + state.cubeDepth;
+        const double w = -z2;
+        if (w <= kNearPlane * 1.001)
+            return QRegion(); // crosses the near plane: not an outline case
+        if (w > kFarPlane)
+            ++beyondFar;
+        const double ndcX = f / aspect * x1 / w;
+        const double ndcY = f * y2 / w;
+        points.emplace_back((ndcX + 1.0) * 0.5 * width, (1.0 - ndcY) * 0.5 * height);
+    }
+    if (beyondFar == 8) {
+        exact = true; // past the far plane: nothing is drawn
+        return QRegion();
+    }
+    if (beyondFar > 0)
+        return QRegion(); // cut by the far plane: only the frame itself tells
+    exact = true;
+    return host::regionFromConvexPoints(std::move(points), QSize(width, height));
+}
+
+QRegion frmMain::readBackShape(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return QRegion();
+    m_readBack.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readBack.data());
+    return host::regionFromBgra(m_readBack.data(), width, height, qsizetype(width) * 4, true);
+}
+
+void frmMain::Form_Unload(int &cancel)
+{
+    (void)cancel;
+    modOpenGL::ReleaseGLWindow(*this);
+}
+
+void frmMain::Form_KeyDown(int keyCode, int shift)
+{
+    (void)shift;
+    if (host::isKeyTableIndex(keyCode))
+        keyPressed[static_cast<size_t>(keyCode)] = true;
+}
+
+void frmMain::Form_KeyUp(int keyCode, int shift)
+{
+    (void)shift;
+    if (host::isKeyTableIndex(keyCode))
+        keyPressed[static_cast<size_t>(keyCode)] = false;
+}
+
+void frmMain::Form_MouseDown(int button, int shift, int x, int y)
+{
+    (void)shift;
+    if (button != 1)
+        return;
+    grabX = host::roundEven(x * host::twipsPerPixelX());
+    grabY = host::roundEven(y * host::twipsPerPixelY());
+    dragging = true;
+    releaseCapture();
+    setCapture();
+}
+
+void frmMain::Form_MouseMove(int button, int shift, int x, int y)
+{
+    (void)button, (void)shift, (void)x, (void)y;
+    if (!dragging)
+        return;
+    const QPoint cursorPos = QCursor::pos();
+    const double tppX = host::twipsPerPixelX();
+    const double tppY = host::twipsPerPixelY();
+    const double leftTwips = tppX * cursorPos.x() - grabX;
+    const double topTwips = tppY * cursorPos.y() - grabY;
+    moveTo(QPoint(host::roundEven(leftTwips / tppX), host::roundEven(topTwips / tppY)));
+}
+
+void frmMain::Form_MouseUp(int button, int shift, int x, int y)
+{
+    (void)button, (void)shift, (void)x, (void)y;
+    dragging = false;
+    releaseCapture();
+}
+
+void frmMain::Form_Resize()
+{
+    modOpenGL::ResizeGLView(clientDeviceWidth(), clientDeviceHeight());
+}

@@ -1,21 +1,78 @@
 // frmMain: the borderless cube window. Showing it runs its whole life in Form_Load: GL
-// set-up, the six side textures and the render loop, until Escape.
+// set-up, the six side textures and the render loop, until Escape. Its black background
+// (and any pure black texel) is keyed out, so only the cube shows over the desktop.
 #pragma once
 
-#include "hostform.h"
+#include "ctexture.h"
+#include "cubeloop.h"
+#include "glform.h"
+
+#include <QRegion>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
 
 // Set by the cube window when its render loop ends; tested and cleared by the picker.
 extern bool cubeClosed;
+// Keys held now, by virtual-key number; written by the key handlers, read by the loop.
+extern KeyTable keyPressed;
 
-class frmMain : public host::HostForm
+class frmMain : public host::GlForm
 {
 public:
     frmMain();
     ~frmMain() override;
 
+    // Loads the six side files as the textures of faces 1 ... 6 and sets up the scene.
+    // Throws texture::TextureError (naming the file) for a side file that cannot be read.
+    bool InitGL();
+    // Draws one frame into the back buffer with the current angles, then turns the cube.
+    bool DrawGLScene();
+
+    // The textures of faces 1 ... 6 (Img1 ... Img6); empty before InitGL.
+    std::array<std::unique_ptr<cTexture>, 6> Img;
+    // Degrees about X (0) and Y (1); never wrapped.
+    std::array<float, 2> cubeAngle{0.0f, 0.0f};
+    // Speeds, depth and key latches of the render loop.
+    LoopState state;
+
+    // Drag state (twips, measured from the window's top left corner).
+    bool dragging = false;
+    int grabX = 0;
+    int grabY = 0;
+
+    // How the shape of the last frame was found.
+    enum class ShapeSource { None, Outline, ReadBack };
+    ShapeSource lastShapeSource() const { return m_shapeSource; }
+    // The shape of the frame DrawGLScene drew last (device pixels, y down).
+    QRegion frameShape();
+
+    // Where the side files are read from: the program folder unless set (tests, benchmarks).
+    static void setSideFolder(const QString &folder);
+    static QString sideFolder();
+    // Called after every frame put on screen (benchmarks count frames with it).
+    static void setFrameObserver(std::function<void()> observer);
+
 protected:
-    void createNativeWindow() override;
-    void destroyNativeWindow() override;
-    void setNativeVisible(bool visible) override;
-    bool nativeVisible() const override;
+    void Form_Load() override;
+    void Form_Unload(int &cancel) override;
+    void Form_KeyDown(int keyCode, int shift) override;
+    void Form_KeyUp(int keyCode, int shift) override;
+    void Form_MouseDown(int button, int shift, int x, int y) override;
+    void Form_MouseMove(int button, int shift, int x, int y) override;
+    void Form_MouseUp(int button, int shift, int x, int y) override;
+    void Form_Resize() override;
+
+private:
+    void runRenderLoop();
+    bool pumpEvents();
+    bool outlineIsExact() const;
+    QRegion outlineShape(int width, int height, bool &exact) const;
+    QRegion readBackShape(int width, int height);
+
+    std::array<float, 2> m_drawnAngle{0.0f, 0.0f};
+    std::vector<unsigned char> m_readBack;
+    ShapeSource m_shapeSource = ShapeSource::None;
 };

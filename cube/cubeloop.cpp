@@ -1,0 +1,46 @@
+#include "cubeloop.h"
+
+FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys)
+{
+    FrameActions actions;
+    // A latch makes one press act once, however many frames the key is held.
+    if (keys[vk::L]) {
+        if (!state.lightKeyLatch) {
+            state.lightingOn = !state.lightingOn;
+            state.lightKeyLatch = true;
+            actions.lightingToggled = true;
+        }
+    } else {
+        state.lightKeyLatch = false;
+    }
+    if (keys[vk::F]) {
+        if (!state.filterKeyLatch) {
+            state.filterKeyLatch = true;
+            actions.nextFilter = true;
+        }
+    } else {
+        state.filterKeyLatch = false;
+    }
+    if (keys[vk::PageUp])
+        state.cubeDepth -= 0.02f;
+    if (keys[vk::PageDown]) {
+        state.cubeDepth += 0.02f;
+        if (state.cubeDepth > kNearestDepth)
+            state.cubeDepth = kNearestDepth;
+    }
+    if (keys[vk::Up])
+        state.spinSpeedX -= 0.01f;
+    if (keys[vk::Down])
+        state.spinSpeedX += 0.01f;
+    if (keys[vk::Left])
+        state.spinSpeedY -= 0.01f;
+    if (keys[vk::Right])
+        state.spinSpeedY += 0.01f;
+    return actions;
+}
+
+int nextFilter(int filter)
+{
+    const int next = filter + 1;
+    return next > 2 ? 0 : next;
+}

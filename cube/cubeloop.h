@@ -1,0 +1,46 @@
+// What the render loop does with the held keys once per frame, as a plain step on the
+// loop's state: latched toggles (L, F), distance (Page Up / Page Down) and spin speeds
+// (arrows). The window applies the outcome to GL and to the front face's texture.
+#pragma once
+
+#include <array>
+
+// 257 flags indexed by virtual-key number 0 ... 256, true while the key is held.
+using KeyTable = std::array<bool, 257>;
+
+namespace vk {
+inline constexpr int Escape = 27;
+inline constexpr int PageUp = 33;
+inline constexpr int PageDown = 34;
+inline constexpr int Left = 37;
+inline constexpr int Up = 38;
+inline constexpr int Right = 39;
+inline constexpr int Down = 40;
+inline constexpr int F = 70;
+inline constexpr int L = 76;
+} // namespace vk
+
+// Nearest the cube may come: Page Down stops here.
+inline constexpr float kNearestDepth = -4.44f;
+
+struct LoopState
+{
+    float spinSpeedX = 0.05f; // degrees per frame about X
+    float spinSpeedY = 0.05f; // degrees per frame about Y
+    float cubeDepth = -7.0f;
+    bool lightingOn = false;
+    bool lightKeyLatch = false;
+    bool filterKeyLatch = false;
+};
+
+struct FrameActions
+{
+    bool lightingToggled = false; // set GL_LIGHTING to state.lightingOn
+    bool nextFilter = false;      // advance the front face's filter
+};
+
+// Steps 4 to 8 of a loop iteration for the keys held now.
+FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys);
+
+// The filter after `filter`: 0 -> 1 -> 2 -> 0.
+int nextFilter(int filter);
