@@ -1,12 +1,254 @@
+// StyleButton: construction, the properties with their assignment side effects, About and
+// OpenLink. Persistence, input and hover tracking live in the stylebutton_*.cpp files,
+// painting in the paint_*.cpp files.
 #include "stylebutton.h"
 
-#include <QPainter>
+#include "aboutbox.h"
+#include "syscolours.h"
+#include "tooltip.h"
 
-StyleButton::StyleButton(QWidget *parent) : QWidget(parent) {}
-StyleButton::~StyleButton() = default;
+#include <QDesktopServices>
+#include <QPainter>
+#include <QUrl>
+
+using host::OleColor;
+
+StyleButton::StyleButton(QWidget *parent)
+    : QWidget(parent), m_Host(new host::ControlHost(this))
+{
+    m_UserMode = host::ControlHost::ambientUserMode();
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_About = std::make_unique<AboutBox>(this, Version());
+    m_Surface.setFont(font());
+    UserControl_InitProperties();
+}
+
+StyleButton::~StyleButton()
+{
+    // Hover tracking ends first so that no event reaches a half-gone control.
+    m_Subclass.SubclassStopAll();
+}
+
+void StyleButton::UserControl_InitProperties()
+{
+    m_Style = Standard;
+    m_Caption = m_Host->extenderName();
+    m_IconSize = 16;
+    m_Icon = QPixmap();
+    m_ShowFocus = false;
+    m_UseCustomColors = false;
+    m_CaptionFormat = 17; // centred, word-wrapping until the first layout step
+    m_Enabled = true;
+    // Stored resolved: a later change of the desktop scheme does not follow into them.
+    m_BackColor = host::TranslateColor(host::systemColourRef(host::COLOR_BTNFACE));
+    m_HighlightColor = host::TranslateColor(host::systemColourRef(host::COLOR_HIGHLIGHT));
+    m_FontColor = host::TranslateColor(host::systemColourRef(host::COLOR_BTNTEXT));
+    m_FontHighlightColor = host::TranslateColor(host::systemColourRef(host::COLOR_BTNTEXT));
+    m_AboutWindowStyle = m_About->windowStyle();
+}
+
+QFont StyleButton::Font() const
+{
+    return QWidget::font();
+}
 
 void StyleButton::paintEvent(QPaintEvent *)
 {
+    // The surface holds the last Refresh; showing it again needs no repaint.
     QPainter painter(this);
     painter.drawImage(0, 0, m_Surface.image());
+}
+
+// --- properties ----------------------------------------------------------------------------
+// Every assignment stores the value as given, tells the host, then lays out and/or repaints.
+
+void StyleButton::setStyle(int NewStyle)
+{
+    m_Style = NewStyle;
+    m_Host->PropertyChanged(QStringLiteral("Style"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setCaption(const QString &NewCaption)
+{
+    m_Caption = NewCaption;
+    m_Host->PropertyChanged(QStringLiteral("Caption"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setIcon(const QPixmap &NewIcon)
+{
+    m_Icon = NewIcon;
+    m_Host->PropertyChanged(QStringLiteral("Icon"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setIconAlign(int NewIconAlign)
+{
+    m_IconAlign = NewIconAlign;
+    m_Host->PropertyChanged(QStringLiteral("IconAlign"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setIconSize(qint16 NewIconSize)
+{
+    m_IconSize = NewIconSize;
+    m_Host->PropertyChanged(QStringLiteral("IconSize"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setCaptionAlign(int NewCaptionAlign)
+{
+    m_CaptionAlign = NewCaptionAlign;
+    m_Host->PropertyChanged(QStringLiteral("CaptionAlign"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setNonThemeStyle(int NewNonThemeStyle)
+{
+    m_NonThemeStyle = NewNonThemeStyle;
+    m_Host->PropertyChanged(QStringLiteral("NonThemeStyle"));
+    layoutStep();
+    Refresh();
+}
+
+void StyleButton::setEnabled(bool bEnabled)
+{
+    m_ButtonState = Normal;
+    m_Enabled = bEnabled;
+    Refresh();
+    m_Host->PropertyChanged(QStringLiteral("Enabled"));
+    QWidget::setEnabled(bEnabled);
+}
+
+void StyleButton::setShowFocus(bool bShowFocus)
+{
+    m_ShowFocus = bShowFocus;
+    m_Host->PropertyChanged(QStringLiteral("ShowFocus"));
+    Refresh();
+}
+
+void StyleButton::setUseCustomColors(bool bUseCustomColors)
+{
+    m_UseCustomColors = bUseCustomColors;
+    m_Host->PropertyChanged(QStringLiteral("UseCustomColors"));
+    Refresh();
+}
+
+void StyleButton::setBackColor(OleColor lBackColor)
+{
+    m_BackColor = lBackColor;
+    m_Host->PropertyChanged(QStringLiteral("BackColor"));
+    Refresh();
+}
+
+void StyleButton::setHighlightColor(OleColor lHighlightColor)
+{
+    m_HighlightColor = lHighlightColor;
+    m_Host->PropertyChanged(QStringLiteral("HighlightColor"));
+    Refresh();
+}
+
+void StyleButton::setFontColor(OleColor lFontColor)
+{
+    m_FontColor = lFontColor;
+    m_Host->PropertyChanged(QStringLiteral("FontColor"));
+    Refresh();
+}
+
+void StyleButton::setFontHighlightColor(OleColor lFontHighlightColor)
+{
+    m_FontHighlightColor = lFontHighlightColor;
+    m_Host->PropertyChanged(QStringLiteral("FontHighlightColor"));
+    Refresh();
+}
+
+void StyleButton::setToolTip(const QString &sToolTipText)
+{
+    m_ToolTip = sToolTipText;
+    m_Host->PropertyChanged(QStringLiteral("ToolTipText"));
+    Refresh();
+}
+
+void StyleButton::setToolTipTitle(const QString &sTooltipTitle)
+{
+    m_ToolTipTitle = sTooltipTitle;
+    m_Host->PropertyChanged(QStringLiteral("TooltipTitle"));
+    Refresh();
+}
+
+void StyleButton::setToolTipIcon(int lTooltipIcon)
+{
+    m_ToolTipIcon = lTooltipIcon;
+    m_Host->PropertyChanged(QStringLiteral("TooltipIcon"));
+    Refresh();
+}
+
+void StyleButton::setToolTipType(int lToolTipType)
+{
+    m_ToolTipType = lToolTipType;
+    m_Host->PropertyChanged(QStringLiteral("ToolTipType"));
+    Refresh();
+}
+
+void StyleButton::setToolTipBackColor(OleColor lToolTipBackColor)
+{
+    m_ToolTipBackColor = lToolTipBackColor;
+    m_Host->PropertyChanged(QStringLiteral("ToolTipBackColor"));
+    Refresh();
+}
+
+void StyleButton::setToolTipForeColor(OleColor lToolTipForeColor)
+{
+    m_ToolTipForeColor = lToolTipForeColor;
+    m_Host->PropertyChanged(QStringLiteral("ToolTipForeColor"));
+    Refresh();
+}
+
+void StyleButton::setFont(const QFont &newFont)
+{
+    QWidget::setFont(newFont);
+    m_Surface.setFont(newFont);
+    Refresh();
+    m_Host->PropertyChanged(QStringLiteral("Font"));
+}
+
+void StyleButton::setButtonType(int newType)
+{
+    m_ButtonType = newType;
+    m_Host->PropertyChanged(QStringLiteral("ButtonType"));
+    Refresh();
+}
+
+void StyleButton::setValue(bool newValue)
+{
+    m_Value = newValue;
+    m_Host->PropertyChanged(QStringLiteral("Value"));
+    Refresh();
+}
+
+// --- About box and links -------------------------------------------------------------------
+
+void StyleButton::About()
+{
+    // The style is built from the one saved when the control was made, so it never grows
+    // however often the box is shown.
+    m_About->showAsTopLevel(m_AboutWindowStyle | AboutBox::kAboutStyleBits,
+                            QStringLiteral("About StyleButton ") + Version());
+}
+
+int StyleButton::OpenLink(const QString &sLink)
+{
+    // The shell's convention: above 32 is success; 2 is "file not found".
+    const QUrl url = QUrl::fromUserInput(sLink);
+    if (!url.isValid() || sLink.trimmed().isEmpty())
+        return 2;
+    return QDesktopServices::openUrl(url) ? 42 : 2;
 }

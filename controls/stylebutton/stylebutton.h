@@ -8,9 +8,13 @@
 #pragma once
 
 #include "colour.h"
+#include "controlhost.h"
+#include "subclass.h"
 #include "surface.h"
+#include "tooltip.h"
 
 #include <QPixmap>
+#include <QPointer>
 #include <QRect>
 #include <QRegion>
 #include <QString>
@@ -21,6 +25,7 @@
 namespace host {
 class PropertyBag;
 }
+class AboutBox;
 
 // A GDI-style rectangle: right and bottom are exclusive.
 struct RECT
@@ -28,7 +33,7 @@ struct RECT
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-class StyleButton : public QWidget
+class StyleButton : public QWidget, public SubclassClient
 {
     Q_OBJECT
 
@@ -44,6 +49,10 @@ public:
     ~StyleButton() override;
 
     // --- public interface -------------------------------------------------------------
+    // Told of the subclassed window's listed messages (subclass.h): hover, leave, theme and
+    // system-colour changes.
+    void zSubclass_Proc(bool bBefore, bool &bHandled, qintptr &lReturn, QWidget *&lng_hWnd,
+                        quint32 &uMsg, quintptr &wParam, qintptr &lParam) override;
     void About();
     void Refresh();
     QString Version() const { return QStringLiteral("3.0"); }
@@ -95,7 +104,29 @@ public:
     bool Value() const { return m_Value; }
     void setValue(bool newValue);
 
+    // Opens a link with the desktop; above 32 on success, 32 or less on failure.
     int OpenLink(const QString &sLink);
+
+    // --- the host's side --------------------------------------------------------------
+    // A fresh control (no persisted set): the written initial values, Caption = the
+    // control's name. The constructor runs it once; a host that names the control later
+    // runs it again.
+    void UserControl_InitProperties();
+    // Loads the persisted set: any key absent or unreadable takes its read default. At run
+    // time it also starts the hover tracking.
+    void UserControl_ReadProperties(const host::PropertyBag &PropBag);
+    void UserControl_WriteProperties(host::PropertyBag &PropBag) const;
+    host::ControlHost &controlHost() { return *m_Host; }
+
+    // --- for the host's tests and tools -------------------------------------------------
+    const Subclasser &subclasser() const { return m_Subclass; }
+    Subclasser &subclasser() { return m_Subclass; }
+    ToolTipWindow *toolTipWindow() const { return m_ToolTipWindow; }
+    AboutBox *aboutBox() const { return m_About.get(); }
+    quint32 aboutWindowStyle() const { return m_AboutWindowStyle; }
+    bool mouseInside() const { return m_MouseInside; }
+    bool canTrackMouse() const { return m_CanTrackMouse; }
+    int lastButton() const { return m_LastButton; }
 
     // --- state that painting reads ----------------------------------------------------
     int buttonState() const { return m_ButtonState; }
@@ -123,6 +154,35 @@ protected:
     void layoutStep();
 
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+
+    // The host's events, as the control handles them (stylebutton_input.cpp). Buttons are
+    // 1 left, 2 right, 4 middle; keys are virtual-key codes, characters character codes.
+    void UserControl_MouseDown(int Button);
+    void UserControl_MouseUp(int Button);
+    void UserControl_Click();
+    void UserControl_DblClick();
+    void UserControl_KeyDown(int KeyCode);
+    void UserControl_KeyPress(int KeyAscii);
+    void UserControl_KeyUp(int KeyCode);
+    void UserControl_GotFocus();
+    void UserControl_LostFocus();
+    void UserControl_Show();
+    void UserControl_Hide();
+
+    // Hover tracking and the tooltip (stylebutton_hover.cpp).
+    void startTracking();
+    void TrackMouseLeave(QWidget *hWnd);
+    void CreateToolTip();
 
     // Fields, named as the control keeps them.
     int m_Style = 0;
@@ -160,4 +220,12 @@ protected:
     QRegion m_WindowRegion;
     bool m_UserMode = true;
     host::Surface m_Surface;
+
+    quint32 m_AboutWindowStyle = 0;
+    bool m_ToolTipTaken = false;      // the host's tooltip text is held in ToolTip (shown)
+    bool m_InDoubleClick = false;     // the release that ends a double click is no click
+    host::ControlHost *m_Host;        // Qt child of the control
+    QPointer<ToolTipWindow> m_ToolTipWindow; // Qt child of the control, rebuilt on entry
+    std::unique_ptr<AboutBox> m_About;
+    Subclasser m_Subclass{*this};     // last: its blocks go first when the control goes
 };

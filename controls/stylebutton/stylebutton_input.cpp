@@ -1,0 +1,238 @@
+// StyleButton: input, focus and state. Qt's events are turned into the host's sequence
+// the handlers rely on: for a click, button down, button up, then click; for the second
+// click of a double click, double click in place of button down, then button up; for a
+// key, key down, key press, key up.
+#include "stylebutton.h"
+
+#include "hostapp.h"
+#include "painters.h"
+#include "tooltip.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace {
+
+constexpr int kLeftButton = 1;
+constexpr int kSpace = 32;
+constexpr double kMinimumTwips = 300.0;
+
+int hostButton(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+// The smallest whole number of pixels that is at least `twips` wide.
+int pixelsForTwips(double twips, double twipsPerPixel)
+{
+    return static_cast<int>(std::ceil(twips / twipsPerPixel - 1e-9));
+}
+
+} // namespace
+
+// --- layout step ---------------------------------------------------------------------------
+
+void StyleButton::layoutStep()
+{
+    // At least 300 twips each way; exactly 300 is left alone.
+    const double tppX = host::twipsPerPixelX();
+    const double tppY = host::twipsPerPixelY();
+    int w = width();
+    int h = height();
+    if (w * tppX < kMinimumTwips)
+        w = pixelsForTwips(kMinimumTwips, tppX);
+    if (h * tppY < kMinimumTwips)
+        h = pixelsForTwips(kMinimumTwips, tppY);
+    if (w != width() || h != height())
+        resize(w, h); // a visible control re-enters here at once with the new size
+
+    m_Surface.resize(width(), height());
+    m_ClientRect = ClientRectFor(width(), height());
+    m_TextRect = TextRectFor(width(), height());
+    m_CaptionFormat = CaptionFormatFor(m_CaptionAlign, m_CaptionFormat);
+    ApplyRegion();
+    Refresh();
+}
+
+void StyleButton::resizeEvent(QResizeEvent *)
+{
+    layoutStep();
+}
+
+// --- show and hide -------------------------------------------------------------------------
+
+void StyleButton::showEvent(QShowEvent *event)
+{
+    if (!event->spontaneous())
+        UserControl_Show();
+}
+
+void StyleButton::hideEvent(QHideEvent *event)
+{
+    if (!event->spontaneous())
+        UserControl_Hide();
+}
+
+void StyleButton::UserControl_Show()
+{
+    // The control shows its own tooltip: it takes the host's text over and leaves the host
+    // none to show. A second show without a hide would take the emptied text, so it is
+    // taken only once.
+    if (!m_ToolTipTaken) {
+        m_ToolTip = m_Host->extenderToolTipText();
+        m_Host->setExtenderToolTipText(QString());
+        m_ToolTipTaken = true;
+    }
+    Refresh();
+}
+
+void StyleButton::UserControl_Hide()
+{
+    if (m_ToolTipTaken) {
+        m_Host->setExtenderToolTipText(m_ToolTip);
+        m_ToolTipTaken = false;
+    }
+}
+
+// --- mouse ---------------------------------------------------------------------------------
+
+void StyleButton::mousePressEvent(QMouseEvent *event)
+{
+    UserControl_MouseDown(hostButton(event->button()));
+    event->accept();
+}
+
+void StyleButton::mouseReleaseEvent(QMouseEvent *event)
+{
+    const int button = hostButton(event->button());
+    UserControl_MouseUp(button);
+    // A release over the control completes a click, unless it ends a double click.
+    const bool endsDoubleClick = m_InDoubleClick;
+    m_InDoubleClick = false;
+    if (!endsDoubleClick && button != 0 && rect().contains(event->position().toPoint()))
+        UserControl_Click();
+    event->accept();
+}
+
+void StyleButton::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_InDoubleClick = true;
+    UserControl_DblClick();
+    event->accept();
+}
+
+void StyleButton::UserControl_MouseDown(int Button)
+{
+    if (Button == kLeftButton) {
+        m_ButtonState = Pressed;
+        Refresh();
+    }
+}
+
+void StyleButton::UserControl_MouseUp(int Button)
+{
+    if (Button == kLeftButton) {
+        // A toggle that is about to switch on stays down.
+        m_ButtonState = (m_ButtonType == Toggle && !m_Value) ? Pressed : Hot;
+        Refresh();
+    }
+    m_LastButton = Button;
+}
+
+void StyleButton::UserControl_Click()
+{
+    if (m_LastButton != kLeftButton)
+        return;
+    if (m_ButtonType == Toggle) {
+        m_Value = !m_Value;
+        m_ButtonState = Hot;
+        Refresh();
+    }
+    emit Click();
+}
+
+void StyleButton::UserControl_DblClick()
+{
+    if (m_LastButton == kLeftButton)
+        UserControl_MouseDown(kLeftButton);
+}
+
+// --- keyboard ------------------------------------------------------------------------------
+
+void StyleButton::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space) {
+        event->ignore(); // Enter and every other key are the window's
+        return;
+    }
+    // A held Space is one press: the repeats change nothing.
+    if (!event->isAutoRepeat()) {
+        UserControl_KeyDown(kSpace);
+        UserControl_KeyPress(kSpace);
+    }
+    event->accept();
+}
+
+void StyleButton::keyReleaseEvent(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Space) {
+        event->ignore();
+        return;
+    }
+    if (!event->isAutoRepeat())
+        UserControl_KeyUp(kSpace);
+    event->accept();
+}
+
+void StyleButton::UserControl_KeyDown(int KeyCode)
+{
+    if (KeyCode == kSpace)
+        UserControl_MouseDown(kLeftButton);
+}
+
+void StyleButton::UserControl_KeyPress(int KeyAscii)
+{
+    if (KeyAscii != kSpace)
+        return;
+    if (m_ButtonType == Toggle) {
+        m_Value = !m_Value;
+        m_ButtonState = Hot;
+        Refresh();
+    }
+    emit Click();
+}
+
+void StyleButton::UserControl_KeyUp(int KeyCode)
+{
+    if (KeyCode == kSpace)
+        UserControl_MouseUp(kLeftButton);
+}
+
+// --- focus ---------------------------------------------------------------------------------
+
+void StyleButton::focusInEvent(QFocusEvent *)
+{
+    UserControl_GotFocus();
+}
+
+void StyleButton::focusOutEvent(QFocusEvent *)
+{
+    UserControl_LostFocus();
+}
+
+void StyleButton::UserControl_GotFocus()
+{
+    m_HasFocus = true;
+    Refresh();
+}
+
+void StyleButton::UserControl_LostFocus()
+{
+    m_HasFocus = false;
+    Refresh();
+}
