@@ -46,8 +46,14 @@ public:
     // How the shape of the last frame was found.
     enum class ShapeSource { None, Outline, ReadBack };
     ShapeSource lastShapeSource() const { return m_shapeSource; }
-    // The shape of the frame DrawGLScene drew last (device pixels, y down).
+    // The shape of the frame DrawGLScene drew last (device pixels, y down): the cube's
+    // outline when no texel can come out black, else read back from the frame.
     QRegion frameShape();
+    // The two ways of finding it, for a drawing area of width x height device pixels.
+    // The outline sets `exact` false when only the frame itself can tell (the cube cut
+    // by a clipping plane).
+    QRegion outlineShape(int width, int height, bool &exact) const;
+    QRegion readBackShape(int width, int height);
 
     // Where the side files are read from: the program folder unless set (tests, benchmarks).
     static void setSideFolder(const QString &folder);
@@ -69,8 +75,6 @@ private:
     void runRenderLoop();
     bool pumpEvents();
     bool outlineIsExact() const;
-    QRegion outlineShape(int width, int height, bool &exact) const;
-    QRegion readBackShape(int width, int height);
 
     std::array<float, 2> m_drawnAngle{0.0f, 0.0f};
     std::vector<unsigned char> m_readBack;

@@ -1,0 +1,147 @@
+// Frame rate of the cube window's real render loop (event pump and colour key included)
+// against a bare immediate-mode loop drawing the same cube, and the time from the cube
+// window's load to its first frame on screen. Usage: bench_cube_fps [seconds], default 5.
+#include "../tests/cube_sides.h"
+#include "ctexture.h"
+#include "cubefaces.h"
+#include "frmmain.h"
+#include "glform.h"
+#include "hostapp.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QOpenGLContext>
+#include <QTemporaryDir>
+#include <QWindow>
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+struct LoopFigures
+{
+    double firstFrameMs = 0;
+    double framesPerSecond = 0;
+};
+
+LoopFigures runCubeWindow(double seconds)
+{
+    LoopFigures figures;
+    QElapsedTimer sinceLoad;
+    QElapsedTimer running;
+    long frames = 0;
+    frmMain::setFrameObserver([&] {
+        if (frames++ == 0) {
+            figures.firstFrameMs = sinceLoad.nsecsElapsed() / 1e6;
+            running.start();
+            return;
+        }
+        if (running.nsecsElapsed() >= seconds * 1e9)
+            keyPressed[27] = true;
+    });
+    frmMain form;
+    sinceLoad.start();
+    form.Show();
+    const double elapsed = running.isValid() ? running.nsecsElapsed() / 1e9 : 0;
+    form.Unload();
+    frmMain::setFrameObserver({});
+    // Frames after the first, over the time since the first.
+    if (elapsed > 0)
+        figures.framesPerSecond = (frames - 1) / elapsed;
+    return figures;
+}
+
+// The same cube with nothing around it: no event pump, no colour key.
+double runBareLoop(double seconds, const QString &folder)
+{
+    QWindow window;
+    window.setSurfaceType(QSurface::OpenGLSurface);
+    window.setFormat(host::GlForm::surfaceFormat());
+    window.setFlags(Qt::Window | Qt::FramelessWindowHint);
+    window.resize(533, 533);
+    window.show();
+    QOpenGLContext context;
+    context.setFormat(window.requestedFormat());
+    if (!context.create() || !context.makeCurrent(&window))
+        return 0;
+    {
+        cTexture faces[6];
+        for (int k = 0; k < 6; ++k)
+            faces[k].loadTexture(folder + QStringLiteral("/Side %1.bmp").arg(k + 1), cTexture::Bitmap);
+        glViewport(0, 0, 533, 533);
+        glMatrixMode(GL_PROJECTION);
+        gluPerspective(45.0, 1.0, 0.1, 100.0);
+        glMatrixMode(GL_MODELVIEW);
+        glEnable(GL_TEXTURE_2D);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LEQUAL);
+        glClearColor(0, 0, 0, 0);
+        QCoreApplication::processEvents();
+
+        float angle[2] = {0, 0};
+        long frames = 0;
+        QElapsedTimer running;
+        running.start();
+        while (running.nsecsElapsed() < seconds * 1e9) {
+            glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+            glLoadIdentity();
+            glTranslatef(0, 0, -7.0f);
+            glRotatef(angle[0], 1, 0, 0);
+            glRotatef(angle[1], 0, 1, 0);
+            for (int k = 0; k < 6; ++k) {
+                faces[k].useTexture();
+                drawCubeFace(kCubeFaces[static_cast<size_t>(k)]);
+            }
+            context.swapBuffers(&window);
+            angle[0] += 0.05f;
+            angle[1] += 0.05f;
+            ++frames;
+        }
+        const double fps = frames / (running.nsecsElapsed() / 1e9);
+        // Textures go while their context is still current.
+        for (cTexture &face : faces)
+            face.unloadTexture();
+        context.doneCurrent();
+        return fps;
+    }
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const double seconds = argc > 1 ? std::max(0.5, std::atof(argv[1])) : 5.0;
+
+    QTemporaryDir folder;
+    if (!folder.isValid() || !cubetest::writeSideFiles(folder.path())) {
+        std::fprintf(stderr, "cannot write the side files\n");
+        return 1;
+    }
+    frmMain::setSideFolder(folder.path());
+    // Frames as fast as they can be drawn, not at the display's refresh rate.
+    host::GlForm::setSwapInterval(0);
+
+    // The two loops take turns, so a change in the machine's load meets both alike. The
+    // first cube window also pays for loading the GL driver into the process.
+    constexpr int kRounds = 4;
+    double coldFirstFrame = 0, warmFirstFrame = 0, cubeFps = 0, bareFps = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        const LoopFigures cube = runCubeWindow(seconds / kRounds);
+        if (round == 0)
+            coldFirstFrame = cube.firstFrameMs;
+        else
+            warmFirstFrame = std::max(warmFirstFrame, cube.firstFrameMs);
+        cubeFps += cube.framesPerSecond / kRounds;
+        bareFps += runBareLoop(seconds / kRounds, folder.path()) / kRounds;
+    }
+
+    std::printf("cube_first_frame_cold_ms %.1f ms\n", coldFirstFrame);
+    std::printf("cube_first_frame_ms %.1f ms\n", warmFirstFrame);
+    std::printf("cube_loop_fps %.0f frames/s\n", cubeFps);
+    std::printf("bare_loop_fps %.0f frames/s\n", bareFps);
+    std::printf("cube_fps_ratio %.2f ratio\n", bareFps > 0 ? cubeFps / bareFps : 0.0);
+    return 0;
+}
