@@ -1,0 +1,89 @@
+// The Gradient look: a face shaded top to bottom, shaded inner side columns, a dark outline
+// with 1-pixel cut corners, softened corners and, when hot or idle with the focus, a
+// four-line accent in the highlight colour.
+#include "painters.h"
+
+#include "drawing.h"
+#include "syscolours.h"
+
+using namespace host;
+
+namespace {
+
+// Per state: shift of the state colour, face gradient (shifts of S) and its extra row,
+// left and right column gradients (shifts of S), corner colour (shift of B).
+struct GradientLook
+{
+    int stateShift;
+    int faceFrom, faceTo, faceRowsLess; // n = H - faceRowsLess
+    int leftFrom, leftTo;
+    int rightFrom, rightTo;
+    int cornerShift;
+};
+
+constexpr GradientLook kLooks[] = {
+    /* Normal   */ {8, 15, -15, 3, 21, -21, -5, -32, -21},
+    /* Hot      */ {24, 16, -16, 3, 21, -21, -5, -32, -21},
+    /* Pressed  */ {-9, -15, 0, 2, -32, -5, -21, 21, -21},
+    /* Disabled */ {18, 15, -15, 3, 21, -21, -5, -32, 5},
+};
+
+} // namespace
+
+void PaintGradient(StyleButton &button, int state)
+{
+    if (state < StyleButton::Normal || state > StyleButton::Disabled)
+        return;
+    const GradientLook &look = kLooks[state - 1];
+    Surface &s = button.surface();
+    QImage &dc = s.image();
+    const int w = s.width(), h = s.height();
+    const OleColor b = FaceColour(button, button.BackColor(), GetSysColor(COLOR_BTNFACE));
+    const OleColor a = FaceColour(button, button.HighlightColor(), GetSysColor(COLOR_HIGHLIGHT));
+    const OleColor st = ShiftColor(b, look.stateShift);
+    const auto S = [st](int k) { return ShiftColor(st, k); };
+    const auto B = [b](int k) { return ShiftColor(b, k); };
+    const auto A = [a](int k) { return ShiftColor(a, k); };
+    const bool pressed = state == StyleButton::Pressed;
+
+    if (!pressed)
+        s.setBackColor(st);
+    // face
+    GradientRows(s, S(look.faceFrom), S(look.faceTo), 1, 1, w - 2, h - look.faceRowsLess);
+    // inner columns (the pressed look lays the right one first)
+    if (pressed)
+        GradientRows(s, S(look.rightFrom), S(look.rightTo), w - 2, 2, w - 3, h - 5);
+    GradientRows(s, S(look.leftFrom), S(look.leftTo), 1, 2, 2, h - 5);
+    if (!pressed)
+        GradientRows(s, S(look.rightFrom), S(look.rightTo), w - 2, 2, w - 3, h - 5);
+    // dark outline
+    const OleColor outline = S(-96);
+    DrawLine(s, 2, 0, w - 2, 0, outline);
+    DrawLine(s, 0, 2, 0, h - 2, outline);
+    DrawLine(s, 2, h - 1, w - 2, h - 1, outline);
+    DrawLine(s, w - 1, 0, w - 1, h, outline);
+    SetPixel(dc, 1, 1, outline);
+    SetPixel(dc, 1, h - 2, outline);
+    SetPixel(dc, w - 2, 1, outline);
+    SetPixel(dc, w - 2, h - 2, outline);
+    // softened corners
+    const OleColor corner = B(look.cornerShift);
+    const QPoint corners[] = {{1, 0}, {w - 2, 0}, {0, 1}, {0, h - 2}, {1, h - 1}, {w - 2, h - 1}, {w - 1, 1}, {w - 1, h - 2}};
+    for (const QPoint &p : corners)
+        SetPixel(dc, p.x(), p.y(), corner);
+    // inner lines
+    if (state == StyleButton::Normal || state == StyleButton::Disabled) {
+        DrawLine(s, 2, 1, w - 2, 1, B(21));
+        DrawLine(s, 2, h - 2, w - 2, h - 2, B(-37));
+    } else if (pressed) {
+        DrawLine(s, 2, h - 2, w - 2, h - 2, B(8));
+        DrawLine(s, 2, 1, w - 2, 1, B(-21));
+    }
+    // accent
+    if (state == StyleButton::Hot || (state == StyleButton::Normal && button.hasFocusFlag())) {
+        DrawLine(s, 2, 1, w - 2, 1, A(21));
+        DrawLine(s, 1, 2, w - 1, 2, A(21));
+        DrawLine(s, 1, h - 3, w - 1, h - 3, A(-5));
+        DrawLine(s, 2, h - 2, w - 2, h - 2, A(-21));
+    }
+}
