@@ -209,8 +209,10 @@ LoadedPicture loadPicture(const QString &path, QSize needed, Reduction reduction
         out.error = QStringLiteral("it cannot be decoded: %1").arg(reader.errorString());
         return out;
     }
+    // Reduced only when at least twice as large as needed: a second averaging step close
+    // to the final size would cost time and accuracy for little memory.
     const QSize keep = coveringSize(image.size(), needed);
-    if (keep != image.size()) {
+    if (keep != image.size() && (image.width() >= 2 * keep.width() || image.height() >= 2 * keep.height())) {
         if (image.hasAlphaChannel())
             image = image.scaled(keep, Qt::IgnoreAspectRatio,
                                  reduction == Reduction::Average ? Qt::SmoothTransformation : Qt::FastTransformation);

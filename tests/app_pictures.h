@@ -1,0 +1,115 @@
+// Test pictures made in code: a detailed photograph-like JPEG, an EXIF orientation tag
+// spliced into a JPEG, and headers that claim enormous pictures.
+#pragma once
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+#include <QImageWriter>
+#include <QRandomGenerator>
+#include <QString>
+#include <QtEndian>
+#include <cmath>
+
+namespace apptest {
+
+// Smooth gradients, a fine wave pattern and a little noise: enough detail that a poor
+// reduction shows, and compressible like a photograph.
+inline QImage photoLike(int width, int height, quint32 seed = 7)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    for (int y = 0; y < height; ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const double u = double(x) / width, v = double(y) / height;
+            const int wave = int(40 * std::sin(x * 0.05) * std::cos(y * 0.03));
+            const int noise = int(rng.bounded(17)) - 8;
+            line[x] = qRgb(std::clamp(int(255 * u) + wave + noise, 0, 255),
+                           std::clamp(int(255 * v) - wave + noise, 0, 255),
+                           std::clamp(int(128 + 100 * std::sin(6 * u + 4 * v)) + noise, 0, 255));
+        }
+    }
+    return image;
+}
+
+inline bool saveJpeg(const QImage &image, const QString &path, int quality = 90)
+{
+    QImageWriter writer(path, "jpeg");
+    writer.setQuality(quality);
+    return writer.write(image);
+}
+
+// The JPEG bytes of `image` with an EXIF block carrying `orientation` (1 ... 8) right
+// behind the start-of-image marker.
+inline QByteArray jpegWithOrientation(const QImage &image, quint16 orientation)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 95);
+    QByteArray tiff("MM\0*\0\0\0\x08", 8);                      // big-endian, first IFD at 8
+    tiff += QByteArray("\0\x01", 2);                              // one entry
+    tiff += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);            // Orientation, SHORT, 1
+    tiff += char(orientation >> 8);
+    tiff += char(orientation & 0xFF);
+    tiff += QByteArray("\0\0", 2);
+    tiff += QByteArray("\0\0\0\0", 4);                            // no next IFD
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1("\xFF\xE1", 2);
+    const quint16 length = quint16(payload.size() + 2);
+    app1 += char(length >> 8);
+    app1 += char(length & 0xFF);
+    app1 += payload;
+    return jpeg.left(2) + app1 + jpeg.mid(2);
+}
+
+// A BMP header (no pixel data after it) that claims a picture of width x height, 24 bits.
+inline QByteArray bmpHeaderClaiming(qint32 width, qint32 height)
+{
+    QByteArray b(54, '\0');
+    auto put32 = [&b](int at, quint32 v) { qToLittleEndian(v, b.data() + at); };
+    auto put16 = [&b](int at, quint16 v) { qToLittleEndian(v, b.data() + at); };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, 54);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, quint32(width));
+    put32(22, quint32(height));
+    put16(26, 1);
+    put16(28, 24);
+    return b;
+}
+
+// A GIF header whose logical screen and one image claim width x height, with a tiny body.
+inline QByteArray gifClaiming(quint16 width, quint16 height)
+{
+    QByteArray g("GIF89a", 6);
+    auto put16 = [&g](quint16 v) { g += char(v & 0xFF); g += char(v >> 8); };
+    put16(width);
+    put16(height);
+    g += char(0x80); // global colour table of 2 entries
+    g += char(0);
+    g += char(0);
+    g += QByteArray("\0\0\0\xFF\xFF\xFF", 6);
+    g += ',';
+    put16(0);
+    put16(0);
+    put16(width);
+    put16(height);
+    g += char(0);
+    g += char(2);                             // LZW minimum code size
+    g += QByteArray("\x02\x4C\x01\0", 4);     // a scrap of data, then the end of the image
+    g += ';';
+    return g;
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+} // namespace apptest

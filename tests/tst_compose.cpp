@@ -1,0 +1,358 @@
+// Side composition and pictures: the halftone stretch, the keyed frame, the side file's
+// bytes, reduced loading and its accuracy, EXIF orientation, refused and broken pictures.
+#include "app_pictures.h"
+#include "composition.h"
+#include "picture.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <set>
+
+namespace {
+QImage solid(QSize size, QColor colour)
+{
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(colour);
+    return image;
+}
+
+QColor at(const QImage &image, int x, int y)
+{
+    return image.pixelColor(x, y);
+}
+
+// A frame: a `border`-pixel blue border round a pure red centre.
+QImage blueBorderRedCentre(int size, int border)
+{
+    QImage frame = solid(QSize(size, size), Qt::blue);
+    for (int y = border; y < size - border; ++y)
+        for (int x = border; x < size - border; ++x)
+            frame.setPixelColor(x, y, Qt::red);
+    return frame;
+}
+
+double meanAbsoluteDifference(const QImage &a, const QImage &b)
+{
+    const QImage x = a.convertToFormat(QImage::Format_RGB888), y = b.convertToFormat(QImage::Format_RGB888);
+    double sum = 0;
+    for (int row = 0; row < x.height(); ++row) {
+        const uchar *p = x.constScanLine(row), *q = y.constScanLine(row);
+        for (int i = 0; i < x.width() * 3; ++i)
+            sum += std::abs(int(p[i]) - int(q[i]));
+    }
+    return sum / (double(x.width()) * x.height() * 3);
+}
+} // namespace
+
+class tst_Compose : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void widePictureIsSqueezedToHalfWidth();
+    void reductionAveragesTheArea();
+    void frameBorderShowsRoundThePicture_data();
+    void frameBorderShowsRoundThePicture();
+    void onlyTheExactKeyLetsThePictureThrough_data();
+    void onlyTheExactKeyLetsThePictureThrough();
+    void missingFramePictureLaysNothing();
+    void emptySlotsGetNumberedFacesOfTheirOwnColour();
+    void sideFileHasTheExactLayout();
+    void sideFileThatCannotBeWrittenKeepsTheOldOne();
+    void reducedJpegStaysCloseToTheFullAverage();
+    void reducedPicturesAreSmall_data();
+    void reducedPicturesAreSmall();
+    void exifOrientationIsApplied_data();
+    void exifOrientationIsApplied();
+    void hugeOrBrokenPicturesAreRefused_data();
+    void hugeOrBrokenPicturesAreRefused();
+};
+
+void tst_Compose::widePictureIsSqueezedToHalfWidth()
+{
+    // 512 x 256: left half red, right half blue; a 256-wide stripe pattern would alias.
+    QImage wide = solid(QSize(512, 256), Qt::red);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 256; x < 512; ++x)
+            wide.setPixelColor(x, y, Qt::blue);
+    const QImage side = app::composeSide(wide, 1, nullptr, 255);
+    QCOMPARE(side.size(), QSize(256, 256));
+    for (int y : {0, 128, 255}) {
+        QCOMPARE(at(side, 0, y), QColor(Qt::red));
+        QCOMPARE(at(side, 127, y), QColor(Qt::red));
+        QCOMPARE(at(side, 128, y), QColor(Qt::blue));
+        QCOMPARE(at(side, 255, y), QColor(Qt::blue));
+    }
+}
+
+void tst_Compose::reductionAveragesTheArea()
+{
+    // One-pixel black and white columns average to grey, not to one or the other.
+    QImage stripes(512, 512, QImage::Format_RGB888);
+    for (int y = 0; y < 512; ++y)
+        for (int x = 0; x < 512; ++x)
+            stripes.setPixelColor(x, y, x % 2 ? Qt::white : Qt::black);
+    const QImage side = host::stretchAreaAverage(stripes, QSize(256, 256));
+    for (int x : {0, 100, 255})
+        QCOMPARE(at(side, x, 40), QColor(128, 128, 128));
+    // A non-integral reduction keeps a uniform colour exactly.
+    const QImage odd = host::stretchAreaAverage(solid(QSize(1000, 777), QColor(10, 200, 90)), QSize(256, 256));
+    QCOMPARE(at(odd, 0, 0), QColor(10, 200, 90));
+    QCOMPARE(at(odd, 255, 255), QColor(10, 200, 90));
+    QCOMPARE(at(odd, 131, 77), QColor(10, 200, 90));
+}
+
+void tst_Compose::frameBorderShowsRoundThePicture_data()
+{
+    QTest::addColumn<int>("frameSize");
+    QTest::addColumn<int>("border");
+    QTest::newRow("frame of the side's size") << 256 << 20;
+    QTest::newRow("small frame, stretched") << 64 << 5;
+    QTest::newRow("large frame, reduced") << 1024 << 80;
+    QTest::newRow("odd size") << 97 << 7;
+}
+
+void tst_Compose::frameBorderShowsRoundThePicture()
+{
+    QFETCH(int, frameSize);
+    QFETCH(int, border);
+    const QImage frame = blueBorderRedCentre(frameSize, border);
+    const QImage side = app::composeSide(solid(QSize(300, 200), Qt::green), 2, &frame, 255);
+    const int inner = border * 256 / frameSize;
+    QCOMPARE(at(side, 0, 0), QColor(Qt::blue));
+    QCOMPARE(at(side, 255, 255), QColor(Qt::blue));
+    QCOMPARE(at(side, 128, inner / 2), QColor(Qt::blue));
+    QCOMPARE(at(side, 128, 128), QColor(Qt::green));
+    QCOMPARE(at(side, inner + 2, inner + 2), QColor(Qt::green));
+    // No blending anywhere: every pixel is the border or the picture.
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const QColor c = at(side, x, y);
+            if (c != QColor(Qt::blue) && c != QColor(Qt::green))
+                QFAIL(qPrintable(QStringLiteral("blended pixel at %1,%2").arg(x).arg(y)));
+        }
+}
+
+void tst_Compose::onlyTheExactKeyLetsThePictureThrough_data()
+{
+    QTest::addColumn<QColor>("framePixel");
+    QTest::addColumn<uint>("key");
+    QTest::addColumn<bool>("pictureShows");
+    QTest::newRow("exact red key") << QColor(255, 0, 0) << 255u << true;
+    QTest::newRow("red one below") << QColor(254, 0, 0) << 255u << false;
+    QTest::newRow("green one above") << QColor(255, 1, 0) << 255u << false;
+    QTest::newRow("blue one above") << QColor(255, 0, 1) << 255u << false;
+    QTest::newRow("picked colour key") << QColor(0x56, 0x34, 0x12) << 0x123456u << true;
+    QTest::newRow("picked colour, red channel off") << QColor(0x57, 0x34, 0x12) << 0x123456u << false;
+    QTest::newRow("black key") << QColor(0, 0, 0) << 0u << true;
+}
+
+void tst_Compose::onlyTheExactKeyLetsThePictureThrough()
+{
+    QFETCH(QColor, framePixel);
+    QFETCH(uint, key);
+    QFETCH(bool, pictureShows);
+    const QImage frame = solid(QSize(256, 256), framePixel);
+    const QImage side = app::composeSide(solid(QSize(256, 256), Qt::green), 3, &frame, key);
+    QCOMPARE(at(side, 77, 190), pictureShows ? QColor(Qt::green) : framePixel);
+}
+
+void tst_Compose::missingFramePictureLaysNothing()
+{
+    const QImage picture = apptest::photoLike(300, 300);
+    const QImage none;
+    QCOMPARE(app::composeSide(picture, 4, &none, 255), app::composeSide(picture, 4, nullptr, 255));
+}
+
+void tst_Compose::emptySlotsGetNumberedFacesOfTheirOwnColour()
+{
+    std::set<QRgb> corners;
+    for (int side = 1; side <= 6; ++side) {
+        const QImage face = app::composeSide(QImage(), side, nullptr, 255);
+        QCOMPARE(face.size(), QSize(256, 256));
+        const QColor corner = at(face, 2, 2);
+        // Black would be keyed out by the cube window.
+        QVERIFY(corner.red() + corner.green() + corner.blue() > 150);
+        corners.insert(corner.rgb());
+        // The number is drawn in the middle in white.
+        int white = 0;
+        for (int y = 64; y < 192; ++y)
+            for (int x = 64; x < 192; ++x)
+                white += at(face, x, y) == QColor(Qt::white);
+        QVERIFY2(white > 1000, qPrintable(QString::number(white)));
+    }
+    QCOMPARE(corners.size(), size_t(6));
+}
+
+void tst_Compose::sideFileHasTheExactLayout()
+{
+    QTemporaryDir dir;
+    QImage side = solid(QSize(256, 256), QColor(1, 2, 3));
+    side.setPixelColor(0, 0, QColor(10, 20, 30));     // top left
+    side.setPixelColor(0, 255, QColor(40, 50, 60));   // bottom left
+    side.setPixelColor(255, 255, QColor(70, 80, 90)); // bottom right
+    const QString name = app::sideFileName(dir.path(), 3);
+    QVERIFY(name.endsWith("/Side 3.bmp"));
+    QString reason;
+    QVERIFY2(app::writeSideFile(name, side, &reason), qPrintable(reason));
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray b = file.readAll();
+    QCOMPARE(b.size(), 196662);
+    auto u32 = [&b](int at) { return qFromLittleEndian<quint32>(b.constData() + at); };
+    auto u16 = [&b](int at) { return qFromLittleEndian<quint16>(b.constData() + at); };
+    QCOMPARE(b.left(2), QByteArray("BM"));
+    QCOMPARE(u32(2), 196662u);
+    QCOMPARE(u16(6), quint16(0));
+    QCOMPARE(u16(8), quint16(0));
+    QCOMPARE(u32(10), 54u);
+    QCOMPARE(u32(14), 40u);
+    QCOMPARE(u32(18), 256u);
+    QCOMPARE(u32(22), 256u);
+    QCOMPARE(u16(26), quint16(1));
+    QCOMPARE(u16(28), quint16(24));
+    QCOMPARE(u32(30), 0u);
+    QCOMPARE(u32(34), 196608u);
+    QCOMPARE(u32(46), 0u);
+    QCOMPARE(u32(50), 0u);
+    // Bottom row first, blue-green-red, 768 bytes a row.
+    QCOMPARE(b.mid(54, 3), QByteArray("\x3C\x32\x28", 3));
+    QCOMPARE(b.mid(54 + 255 * 3, 3), QByteArray("\x5A\x50\x46", 3));
+    QCOMPARE(b.mid(54 + 255 * 768, 3), QByteArray("\x1E\x14\x0A", 3));
+    QCOMPARE(b.mid(54 + 768 + 3, 3), QByteArray("\x03\x02\x01", 3));
+    // Nothing is left under a temporary name.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"Side 3.bmp"});
+}
+
+void tst_Compose::sideFileThatCannotBeWrittenKeepsTheOldOne()
+{
+    QTemporaryDir dir;
+    const QString name = app::sideFileName(dir.path(), 1);
+    QString reason;
+    QVERIFY(app::writeSideFile(name, solid(QSize(256, 256), Qt::red), &reason));
+    QFile old(name);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    const QByteArray before = old.readAll();
+    old.close();
+    // A write into a folder that does not exist fails with a reason.
+    QVERIFY(!app::writeSideFile(dir.filePath("gone/Side 1.bmp"), solid(QSize(256, 256), Qt::blue), &reason));
+    QVERIFY(!reason.isEmpty());
+    // A null picture cannot be encoded: the old file stays whole.
+    reason.clear();
+    QVERIFY(!app::writeSideFile(name, QImage(), &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
+}
+
+void tst_Compose::reducedJpegStaysCloseToTheFullAverage()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("photo.jpg");
+    QVERIFY(apptest::saveJpeg(apptest::photoLike(4000, 3000), path));
+    const host::LoadedPicture kept = host::loadPicture(path, QSize(256, 256));
+    QVERIFY2(!kept.image.isNull(), qPrintable(kept.error));
+    QCOMPARE(kept.naturalSize, QSize(4000, 3000));
+    QVERIFY(kept.image.width() >= 256 && kept.image.height() >= 256);
+    QVERIFY(qint64(kept.image.width()) * kept.image.height() <= 600 * 400);
+    const QImage reference = host::stretchAreaAverage(QImage(path), QSize(256, 256));
+    const double mad = meanAbsoluteDifference(app::composeSide(kept.image, 1, nullptr, 255), reference);
+    QVERIFY2(mad < 2.0, qPrintable(QString::number(mad)));
+}
+
+void tst_Compose::reducedPicturesAreSmall_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("kept");
+    QTest::newRow("jpeg, eighth scale") << "jpg" << QSize(2048, 4096) << QSize(256, 512);
+    QTest::newRow("jpeg, quarter scale") << "jpg" << QSize(1200, 1200) << QSize(300, 300);
+    QTest::newRow("jpeg, half scale") << "jpg" << QSize(700, 600) << QSize(350, 300);
+    QTest::newRow("jpeg, already small") << "jpg" << QSize(300, 100) << QSize(300, 100);
+    QTest::newRow("bmp reduced by averaging") << "bmp" << QSize(1024, 2048) << QSize(256, 512);
+    QTest::newRow("bmp less than twice as large kept") << "bmp" << QSize(500, 300) << QSize(500, 300);
+    QTest::newRow("bmp at twice the size reduced") << "bmp" << QSize(800, 600) << QSize(342, 256);
+    QTest::newRow("small bmp never enlarged") << "bmp" << QSize(40, 30) << QSize(40, 30);
+}
+
+void tst_Compose::reducedPicturesAreSmall()
+{
+    QFETCH(QString, format);
+    QFETCH(QSize, size);
+    QFETCH(QSize, kept);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("picture." + format);
+    QVERIFY(apptest::photoLike(size.width(), size.height()).save(path));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
+    QVERIFY2(!loaded.image.isNull(), qPrintable(loaded.error));
+    QCOMPARE(loaded.image.size(), kept);
+    QCOMPARE(loaded.naturalSize, size);
+}
+
+void tst_Compose::exifOrientationIsApplied_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QSize>("upright");
+    QTest::newRow("as stored") << 1 << QSize(600, 300);
+    QTest::newRow("turned 90 degrees") << 6 << QSize(300, 600);
+    QTest::newRow("turned 270 degrees") << 8 << QSize(300, 600);
+    QTest::newRow("upside down") << 3 << QSize(600, 300);
+}
+
+void tst_Compose::exifOrientationIsApplied()
+{
+    QFETCH(int, orientation);
+    QFETCH(QSize, upright);
+    // Stored landscape, left half red and right half blue.
+    QImage stored = solid(QSize(600, 300), Qt::red).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < 300; ++y)
+        for (int x = 300; x < 600; ++x)
+            stored.setPixelColor(x, y, Qt::blue);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("phone.jpg");
+    QVERIFY(apptest::writeBytes(path, apptest::jpegWithOrientation(stored, quint16(orientation))));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize());
+    QVERIFY2(!loaded.image.isNull(), qPrintable(loaded.error));
+    QCOMPARE(loaded.image.size(), upright);
+    QCOMPARE(loaded.naturalSize, upright);
+    // Turned 90 degrees clockwise the left (red) half ends on top.
+    const QColor topLeft = loaded.image.pixelColor(10, 10);
+    const bool redFirst = orientation == 1 || orientation == 6;
+    QVERIFY2(redFirst ? topLeft.red() > 200 && topLeft.blue() < 60 : topLeft.blue() > 200 && topLeft.red() < 60,
+             qPrintable(topLeft.name()));
+}
+
+void tst_Compose::hugeOrBrokenPicturesAreRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("bmp claiming 30000 x 30000") << apptest::bmpHeaderClaiming(30000, 30000) << "huge.bmp";
+    QTest::newRow("bmp claiming negative width") << apptest::bmpHeaderClaiming(-5, 10) << "odd.bmp";
+    QTest::newRow("gif claiming 65535 x 65535") << apptest::gifClaiming(65535, 65535) << "bomb.gif";
+    QTest::newRow("text named jpg") << QByteArray("not a picture at all") << "text.jpg";
+    QTest::newRow("empty file") << QByteArray() << "empty.gif";
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    apptest::photoLike(64, 64).save(&buffer, "JPEG");
+    QTest::newRow("truncated jpeg") << jpeg.left(200) << "cut.jpg";
+}
+
+void tst_Compose::hugeOrBrokenPicturesAreRefused()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(apptest::writeBytes(path, bytes));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
+    // Refused, or (a truncated JPEG) decoded as far as it goes: never a huge image.
+    if (loaded.image.isNull())
+        QVERIFY(!loaded.error.isEmpty());
+    else
+        QVERIFY(qint64(loaded.image.width()) * loaded.image.height() <= host::kMaxDecodedPixels);
+    QCOMPARE(host::loadPicture(dir.filePath("missing.jpg"), QSize(256, 256)).image.isNull(), true);
+}
+
+QTEST_MAIN(tst_Compose)
+#include "tst_compose.moc"

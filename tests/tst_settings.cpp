@@ -1,0 +1,142 @@
+// The settings entries: keys and sections as stored by earlier runs, defaults, conversions.
+#include "app_fixture.h"
+
+#include <QSettings>
+
+using app::Entry;
+
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void emptyStoreGivesEveryDefault();
+    void imageKeysKeepTheirLeadingBlank();
+    void sectionsAreStoredUnderTheirOldNames();
+    void integerConversions_data();
+    void integerConversions();
+    void storedColourComesBackTheSame_data();
+    void storedColourComesBackTheSame();
+    void changedConfigFolderIsNoticed();
+    void unwritableStoreGivesAReason();
+};
+
+void tst_Settings::emptyStoreGivesEveryDefault()
+{
+    apptest::Fixture f;
+    for (int i = 0; i < app::kSlotCount; ++i)
+        QCOMPARE(app::readEntry(app::imageEntry(i)), QString());
+    QCOMPARE(app::readStartup(), std::optional<qint16>(0));
+    QCOMPARE(app::readUseFrame(), std::optional<qint16>(0));
+    QCOMPARE(app::readTransparentColour(), std::optional<qint32>(255));
+}
+
+void tst_Settings::imageKeysKeepTheirLeadingBlank()
+{
+    apptest::Fixture f;
+    QVERIFY(host::SettingsStore::SaveSetting("Vexorin", "Image", "0", "/without/blank.jpg"));
+    QCOMPARE(app::readEntry(Entry::Image0), QString());
+    f.store(Entry::Image0, "/with/blank.jpg");
+    QCOMPARE(app::readEntry(Entry::Image0), QStringLiteral("/with/blank.jpg"));
+    QCOMPARE(host::SettingsStore::GetSetting("Vexorin", "Image", "0"), QStringLiteral("/without/blank.jpg"));
+}
+
+void tst_Settings::sectionsAreStoredUnderTheirOldNames()
+{
+    apptest::Fixture f;
+    f.store(Entry::Image6, "frame.gif");
+    f.store(Entry::Startup, "1");
+    f.store(Entry::UseFrame, "1");
+    f.store(Entry::TransparentColour, "16711680");
+    // Read back through a store of its own, as a later run (or an older version) would.
+    QSettings raw(host::SettingsStore::fileName("Vexorin"), QSettings::IniFormat);
+    QCOMPARE(raw.value("Image/ 6").toString(), QStringLiteral("frame.gif"));
+    QCOMPARE(raw.value("Startup/Value").toString(), QStringLiteral("1"));
+    QCOMPARE(raw.value("Use Frame/Value").toString(), QStringLiteral("1"));
+    QCOMPARE(raw.value("Tranarent color/Value").toString(), QStringLiteral("16711680"));
+    QVERIFY(host::SettingsStore::fileName("Vexorin").startsWith(f.config.path() + "/Vexorin/"));
+}
+
+void tst_Settings::integerConversions_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("int16");   // -99999: no value
+    QTest::addColumn<qint64>("int32"); // -9999999999: no value
+    const int none16 = -99999;
+    const qint64 none32 = -9999999999LL;
+    QTest::newRow("plain") << "1" << 1 << qint64(1);
+    QTest::newRow("blanks around") << " 1 " << 1 << qint64(1);
+    QTest::newRow("zero") << "0" << 0 << qint64(0);
+    QTest::newRow("negative") << "-1" << -1 << qint64(-1);
+    QTest::newRow("half rounds to even down") << "2.5" << 2 << qint64(2);
+    QTest::newRow("half rounds to even up") << "1.5" << 2 << qint64(2);
+    QTest::newRow("not a number") << "red" << none16 << none32;
+    QTest::newRow("empty") << "" << none16 << none32;
+    QTest::newRow("number then text") << "12abc" << none16 << none32;
+    QTest::newRow("too large for 16 bits") << "70000" << none16 << qint64(70000);
+    QTest::newRow("largest 32-bit") << "2147483647" << none16 << qint64(2147483647);
+    QTest::newRow("too large for 32 bits") << "4294967295" << none16 << none32;
+    QTest::newRow("infinity") << "inf" << none16 << none32;
+    QTest::newRow("nan") << "nan" << none16 << none32;
+}
+
+void tst_Settings::integerConversions()
+{
+    QFETCH(QString, text);
+    QFETCH(int, int16);
+    QFETCH(qint64, int32);
+    const auto a = app::toInt16(text);
+    const auto b = app::toInt32(text);
+    QCOMPARE(a.has_value(), int16 != -99999);
+    if (a)
+        QCOMPARE(int(*a), int16);
+    QCOMPARE(b.has_value(), int32 != -9999999999LL);
+    if (b)
+        QCOMPARE(qint64(*b), int32);
+}
+
+void tst_Settings::storedColourComesBackTheSame_data()
+{
+    QTest::addColumn<uint>("colour");
+    QTest::newRow("pure red") << 255u;
+    QTest::newRow("pure blue") << 0xFF0000u;
+    QTest::newRow("mixed") << 0x123456u;
+    QTest::newRow("white") << 0xFFFFFFu;
+    QTest::newRow("black") << 0u;
+}
+
+void tst_Settings::storedColourComesBackTheSame()
+{
+    QFETCH(uint, colour);
+    apptest::Fixture f;
+    f.store(Entry::TransparentColour, app::decimal(qint32(colour)));
+    host::SettingsStore::reset(); // as a new run
+    QCOMPARE(app::readTransparentColour(), std::optional<qint32>(qint32(colour)));
+}
+
+void tst_Settings::changedConfigFolderIsNoticed()
+{
+    apptest::Fixture f;
+    f.store(Entry::Image3, "/a.jpg");
+    QTemporaryDir other;
+    qputenv("XDG_CONFIG_HOME", other.path().toUtf8());
+    QCOMPARE(app::readEntry(Entry::Image3), QString());
+    qputenv("XDG_CONFIG_HOME", f.config.path().toUtf8());
+    QCOMPARE(app::readEntry(Entry::Image3), QStringLiteral("/a.jpg"));
+}
+
+void tst_Settings::unwritableStoreGivesAReason()
+{
+    apptest::Fixture f;
+    // A file where the store's folder should be: nothing can be created below it.
+    QFile blocker(f.config.filePath("blocked"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_CONFIG_HOME", f.config.filePath("blocked").toUtf8());
+    QString reason;
+    QVERIFY(!app::writeEntry(Entry::Startup, "1", &reason));
+    QVERIFY(!reason.isEmpty());
+}
+
+QTEST_MAIN(tst_Settings)
+#include "tst_settings.moc"
