@@ -54,8 +54,9 @@ void checkSize(qint64 width, qint64 height, int bytesPerPixel)
 {
     if (width < 0 || height < 0)
         throw TextureError("the header gives an impossible size (" + sizeText(width, height) + ")");
-    // Both factors are below 2^32 here, so the products fit in 64 bits.
-    if (PixelBlock::rowStride(width, bytesPerPixel) * height > MaxPixelBytes)
+    // Each side alone is bounded first, so the product below cannot overflow 64 bits.
+    if (width > MaxPixelBytes || height > MaxPixelBytes
+        || PixelBlock::rowStride(width, bytesPerPixel) * height > MaxPixelBytes)
         throw TextureError("the picture is too large (" + sizeText(width, height)
                            + " pixels); at most 64 MiB of pixels can be loaded");
 }
