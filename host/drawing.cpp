@@ -128,28 +128,29 @@ void DrawLineOn(QImage &dc, int x1, int y1, int x2, int y2, OleColor colour)
             vspan(dc, x1, static_cast<long long>(y2) + 1, static_cast<long long>(y1) + 1, rgb);
         return;
     }
-    // Any other slope: Bresenham from the start point, stopping before the end point.
-    // Long lines far outside the image stop as soon as they cannot come back into it.
-    long long x = x1, y = y1;
-    const long long dx = std::llabs(static_cast<long long>(x2) - x1);
-    const long long dy = -std::llabs(static_cast<long long>(y2) - y1);
-    const int sx = x1 < x2 ? 1 : -1, sy = y1 < y2 ? 1 : -1;
-    long long err = dx + dy;
-    const long long steps = std::max(dx, -dy);
-    const long long limit = std::min<long long>(steps, 4LL * (dc.width() + dc.height()) + 8
-                                                          + std::llabs(x1) + std::llabs(y1));
-    for (long long k = 0; k < limit; ++k) {
+    // Any other slope: one pixel per step along the major axis, the minor coordinate
+    // rounded from the exact slope (Bresenham's choice), stopping before the end point.
+    // Only the steps whose major coordinate lies on the image are visited, so a line that
+    // runs far outside costs no more than one across the image.
+    const bool xMajor = std::llabs(static_cast<long long>(x2) - x1) >= std::llabs(static_cast<long long>(y2) - y1);
+    const long long major0 = xMajor ? x1 : y1, minor0 = xMajor ? y1 : x1;
+    const long long majorDelta = (xMajor ? static_cast<long long>(x2) : y2) - major0;
+    const long long minorDelta = (xMajor ? static_cast<long long>(y2) : x2) - minor0;
+    const int majorStep = majorDelta > 0 ? 1 : -1, minorStep = minorDelta > 0 ? 1 : -1;
+    const __int128 dM = std::llabs(majorDelta), dm = std::llabs(minorDelta);
+    const long long majorSize = xMajor ? dc.width() : dc.height();
+    // Steps k = 0 .. dM - 1 whose major coordinate major0 + k * majorStep is on the image.
+    long long kFrom = majorStep > 0 ? -major0 : major0 - (majorSize - 1);
+    long long kTo = majorStep > 0 ? majorSize - 1 - major0 : major0;
+    kFrom = std::max<long long>(kFrom, 0);
+    kTo = std::min<long long>(kTo, static_cast<long long>(dM) - 1);
+    for (long long k = kFrom; k <= kTo; ++k) {
+        const long long offset = static_cast<long long>((2 * static_cast<__int128>(k) * dm + dM) / (2 * dM));
+        const long long major = major0 + k * majorStep;
+        const long long minor = minor0 + offset * minorStep;
+        const long long x = xMajor ? major : minor, y = xMajor ? minor : major;
         if (x >= 0 && y >= 0 && x < dc.width() && y < dc.height())
             plot(dc, static_cast<int>(x), static_cast<int>(y), rgb);
-        const long long e2 = 2 * err;
-        if (e2 >= dy) {
-            err += dy;
-            x += sx;
-        }
-        if (e2 <= dx) {
-            err += dx;
-            y += sy;
-        }
     }
 }
 

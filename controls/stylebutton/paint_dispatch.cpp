@@ -251,7 +251,6 @@ void StyleButton::Refresh()
         s.setBackColor(GetSysColor(COLOR_BTNFACE));
     }
     const int state = m_ButtonState;
-    s.setFont(QWidget::font());
 
     try {
         switch (m_Style) {
