@@ -138,7 +138,8 @@ void Form1::createControls(QWidget *window)
                                  : QRect(s.x + kDigitOffset.x, s.y + kDigitOffset.y, kDigitOffset.w, kDigitOffset.h));
         label->setFont(digitFont);
         label->setPalette(digitPalette);
-        label->setAlignment(Qt::AlignCenter);
+        // The caption's line is taller than its label; kept whole at the top (no descenders).
+        label->setAlignment(frame ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignCenter);
         // Clicks on a digit reach the slot beneath it.
         label->setAttribute(Qt::WA_TransparentForMouseEvents);
         label->setEnabled(i == 0);
@@ -149,6 +150,9 @@ void Form1::createControls(QWidget *window)
     Check2->setGeometry(kCheck2.rect());
     Label2 = new QLabel(QStringLiteral("Transparent color"), window);
     Label2->setGeometry(kLabel2.rect());
+    // Substituted fonts run wider than the original one; the caption may take the room up
+    // to the swatch rather than be cut off.
+    Label2->resize(std::clamp(Label2->sizeHint().width(), kLabel2.w, kPicture2.x - kLabel2.x - 1), kLabel2.h);
     Picture2 = new host::PictureBox(window);
     Picture2->setGeometry(kPicture2.rect());
     Picture2->setBackColor(kPureRed);

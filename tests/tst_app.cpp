@@ -1,0 +1,573 @@
+// The picker window: start-up from the store, browsing and slots, colour picking, the
+// "Show Cube" road with its files and settings, re-entry through the tray, and exit.
+#include "app_fixture.h"
+#include "app_pictures.h"
+#include "composition.h"
+#include "filelists.h"
+#include "imagecontrol.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSettings>
+
+using app::Entry;
+
+namespace {
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void moveOver(QWidget *w, int x, int y)
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(x, y), w->mapToGlobal(QPointF(x, y)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+}
+
+// Opens `folder` in the browser and chooses `name` in the file list, as a click would.
+void choose(Form1 &picker, const QString &folder, const QString &name)
+{
+    QVERIFY(picker.Dir1->setPath(folder));
+    QVERIFY2(picker.File1->selectFile(name), qPrintable(name));
+}
+
+bool storedKey(const QString &key)
+{
+    QSettings raw(host::SettingsStore::fileName("Vexorin"), QSettings::IniFormat);
+    return raw.contains(key);
+}
+} // namespace
+
+class tst_App : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunStartsEmpty();
+    void controlsSitWhereTheyWereLaidOut_data();
+    void controlsSitWhereTheyWereLaidOut();
+    void fileListOffersPicturesInAnyCase();
+    void choosingAFileWithNoSlotClickedFillsSlot1();
+    void clickingASlotMovesTheLitDigit();
+    void frameSlotFillsTheFrameHolder();
+    void unreadableFileLeavesTheSlotAlone();
+    void pickingSamplesUnderThePointer_data();
+    void pickingSamplesUnderThePointer();
+    void pickingWithoutAFrameGivesRed();
+    void onlyTheFrameSlotEndsPicking();
+    void storedPathsComeBack_data();
+    void storedPathsComeBack();
+    void deletedPictureGivesAnEmptySlotAndPath();
+    void badStoredValuesLeaveControlsAsDesigned_data();
+    void badStoredValuesLeaveControlsAsDesigned();
+    void showCubeWritesSidesThenSettingsAndReturns();
+    void choicesSurviveARestart();
+    void startupCubeRunsBeforeThePickerIsSeen();
+    void trayBringsThePickerBackWhileTheCubeRuns();
+    void unwritableSideFileStopsWithOneMessage();
+    void exitWithoutShowCubeKeepsTheStore();
+    void trayMenuExitEndsTheProgram();
+};
+
+void tst_App::firstRunStartsEmpty()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QVERIFY(picker.isVisible());
+    QCOMPARE(picker.Dir1->path(), QDir(host::programFolder()).absolutePath());
+    QCOMPARE(picker.File1->path(), picker.Dir1->path());
+    for (int i = 0; i < app::kSlotCount; ++i) {
+        QVERIFY(picker.Image1[size_t(i)]->picture().isNull());
+        QCOMPARE(picker.sidePaths[size_t(i)], QString());
+        QCOMPARE(picker.Label1[size_t(i)]->isEnabled(), i == 0);
+    }
+    QVERIFY(picker.Moldura->Point(100, 100) == 255);
+    QVERIFY(!picker.Check1->isChecked());
+    QVERIFY(!picker.Check2->isChecked());
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(255));
+    QCOMPARE(picker.currentSlot, qint16(0));
+    QVERIFY(picker.trayIcon());
+    QCOMPARE(picker.trayIcon()->toolTip(), QStringLiteral("Gyrolumen"));
+    QCOMPARE(picker.mnuSysTrayExit->text(), QStringLiteral("&Exit"));
+    QVERIFY(f.cube == nullptr);
+    QVERIFY(f.messages.isEmpty());
+}
+
+void tst_App::controlsSitWhereTheyWereLaidOut_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QRect>("place");
+    QTest::newRow("slot 1") << "Image1(0)" << QRect(111, 7, 105, 112);
+    QTest::newRow("slot 2") << "Image1(1)" << QRect(7, 118, 105, 112);
+    QTest::newRow("slot 5") << "Image1(4)" << QRect(319, 118, 105, 112);
+    QTest::newRow("slot 6") << "Image1(5)" << QRect(111, 229, 105, 112);
+    QTest::newRow("frame slot") << "Image1(6)" << QRect(272, 344, 105, 112);
+    QTest::newRow("digit 1") << "Label1(0)" << QRect(152, 43, 22, 42);
+    QTest::newRow("frame caption") << "Label1(6)" << QRect(273, 314, 100, 37);
+    QTest::newRow("use frame") << "Check2" << QRect(257, 268, 142, 20);
+    QTest::newRow("swatch") << "Picture2" << QRect(358, 291, 29, 19);
+    QTest::newRow("drives") << "Drive1" << QRect(2, 347, 113, 21);
+    QTest::newRow("folders") << "Dir1" << QRect(2, 372, 215, 66);
+    QTest::newRow("files") << "File1" << QRect(2, 440, 214, 84);
+    QTest::newRow("show cube") << "showCube" << QRect(256, 32, 137, 57);
+    QTest::newRow("start up") << "Check1" << QRect(272, 456, 142, 20);
+    QTest::newRow("exit") << "cmdExit" << QRect(272, 480, 105, 41);
+    QTest::newRow("frame holder") << "Moldura" << QRect(437, 317, 256, 256);
+}
+
+void tst_App::controlsSitWhereTheyWereLaidOut()
+{
+    QFETCH(QString, control);
+    QFETCH(QRect, place);
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Load();
+    QCOMPARE(picker.widget()->size(), QSize(428, 529));
+    QCOMPARE(picker.widget()->windowTitle(), QStringLiteral("Vexorin"));
+    const QMap<QString, QWidget *> controls{
+        {"Image1(0)", picker.Image1[0]}, {"Image1(1)", picker.Image1[1]}, {"Image1(4)", picker.Image1[4]},
+        {"Image1(5)", picker.Image1[5]}, {"Image1(6)", picker.Image1[6]}, {"Label1(0)", picker.Label1[0]},
+        {"Label1(6)", picker.Label1[6]}, {"Check2", picker.Check2},     {"Picture2", picker.Picture2},
+        {"Drive1", picker.Drive1},       {"Dir1", picker.Dir1},           {"File1", picker.File1},
+        {"showCube", picker.showCube},   {"Check1", picker.Check1},       {"cmdExit", picker.cmdExit},
+        {"Moldura", picker.Moldura},
+    };
+    QCOMPARE(controls.value(control)->geometry(), place);
+}
+
+void tst_App::fileListOffersPicturesInAnyCase()
+{
+    apptest::Fixture f;
+    for (const char *name : {"a.gif", "B.BMP", "IMG_0001.JPG", "c.JpG", "d.png", "e.txt", "f.jpeg"})
+        apptest::writeBytes(f.pictures.filePath(name), "x");
+    QDir(f.pictures.path()).mkdir("sub.jpg");
+    Form1 picker;
+    picker.Load();
+    QVERIFY(picker.Dir1->setPath(f.pictures.path()));
+    QStringList offered;
+    for (int i = 0; i < picker.File1->count(); ++i)
+        offered << picker.File1->item(i)->text();
+    QCOMPARE(offered, (QStringList{"a.gif", "B.BMP", "c.JpG", "IMG_0001.JPG"}));
+}
+
+void tst_App::choosingAFileWithNoSlotClickedFillsSlot1()
+{
+    apptest::Fixture f;
+    const QString path = f.picture("green.jpg", QSize(300, 200), Qt::green);
+    Form1 picker;
+    picker.Show();
+    choose(picker, f.pictures.path(), "green.jpg");
+    QCOMPARE(picker.sidePaths[0], path);
+    QVERIFY(!picker.Image1[0]->picture().isNull());
+    for (int i = 1; i < app::kSlotCount; ++i)
+        QVERIFY(picker.Image1[size_t(i)]->picture().isNull());
+}
+
+void tst_App::clickingASlotMovesTheLitDigit()
+{
+    apptest::Fixture f;
+    f.picture("red.bmp", QSize(64, 64), Qt::red);
+    Form1 picker;
+    picker.Show();
+    QTest::mouseClick(picker.Image1[3], Qt::LeftButton, {}, QPoint(50, 50));
+    QCOMPARE(picker.currentSlot, qint16(3));
+    QCOMPARE(picker.litLabel, qint16(3));
+    QVERIFY(picker.Label1[3]->isEnabled());
+    QVERIFY(!picker.Label1[0]->isEnabled());
+    // Clicking the current slot again changes nothing.
+    QTest::mouseClick(picker.Image1[3], Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(picker.Label1[3]->isEnabled());
+    // A click on the digit reaches the slot under it.
+    const QPoint digit = picker.Label1[1]->geometry().center();
+    QWidget *under = picker.widget()->childAt(digit);
+    QCOMPARE(under, static_cast<QWidget *>(picker.Image1[1]));
+    QTest::mouseClick(under, Qt::LeftButton, {}, under->mapFrom(picker.widget(), digit));
+    QCOMPARE(picker.currentSlot, qint16(1));
+    choose(picker, f.pictures.path(), "red.bmp");
+    QVERIFY(!picker.Image1[1]->picture().isNull());
+    QVERIFY(picker.Image1[3]->picture().isNull());
+}
+
+void tst_App::frameSlotFillsTheFrameHolder()
+{
+    apptest::Fixture f;
+    const QString path = f.picture("frame.bmp", QSize(256, 256), Qt::blue);
+    Form1 picker;
+    picker.Show();
+    QTest::mouseClick(picker.Image1[6], Qt::LeftButton);
+    QVERIFY(picker.Label1[6]->isEnabled());
+    choose(picker, f.pictures.path(), "frame.bmp");
+    QCOMPARE(picker.sidePaths[6], path);
+    QVERIFY(!picker.Image1[6]->picture().isNull());
+    QCOMPARE(picker.Moldura->Point(10, 10), qint64(0xFF0000));
+    QVERIFY(picker.sidePaths[0].isEmpty());
+}
+
+void tst_App::unreadableFileLeavesTheSlotAlone()
+{
+    apptest::Fixture f;
+    const QString good = f.picture("good.jpg", QSize(300, 300), Qt::yellow);
+    apptest::writeBytes(f.pictures.filePath("broken.jpg"), "not a picture");
+    apptest::writeBytes(f.pictures.filePath("huge.bmp"), apptest::bmpHeaderClaiming(30000, 30000));
+    Form1 picker;
+    picker.Show();
+    choose(picker, f.pictures.path(), "good.jpg");
+    choose(picker, f.pictures.path(), "broken.jpg");
+    choose(picker, f.pictures.path(), "huge.bmp");
+    QCOMPARE(picker.sidePaths[0], good);
+    QVERIFY(!picker.Image1[0]->picture().isNull());
+    QVERIFY(f.messages.isEmpty());
+}
+
+void tst_App::pickingSamplesUnderThePointer_data()
+{
+    QTest::addColumn<QPoint>("pointer");
+    QTest::addColumn<uint>("colour");
+    // Frame quadrants: top left, top right, bottom left, bottom right.
+    QTest::newRow("top left corner") << QPoint(0, 0) << 0x1E140Au;
+    QTest::newRow("top left") << QPoint(10, 10) << 0x1E140Au;
+    QTest::newRow("top right") << QPoint(100, 10) << 0x3C3228u;
+    QTest::newRow("bottom left") << QPoint(10, 100) << 0x5A5046u;
+    QTest::newRow("bottom right corner") << QPoint(104, 111) << 0x787064u;
+    QTest::newRow("just left of the middle") << QPoint(52, 10) << 0x1E140Au;  // 52/105*256 = 126.8
+    QTest::newRow("just right of the middle") << QPoint(53, 10) << 0x3C3228u; // 129.2
+}
+
+void tst_App::pickingSamplesUnderThePointer()
+{
+    QFETCH(QPoint, pointer);
+    QFETCH(uint, colour);
+    apptest::Fixture f;
+    QImage frame(256, 256, QImage::Format_RGB32);
+    frame.fill(QColor(10, 20, 30));
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            frame.setPixelColor(x, y, y < 128 ? (x < 128 ? QColor(10, 20, 30) : QColor(40, 50, 60))
+                                              : (x < 128 ? QColor(70, 80, 90) : QColor(100, 112, 120)));
+    QVERIFY(frame.save(f.pictures.filePath("frame.bmp")));
+    f.store(Entry::Image6, f.pictures.filePath("frame.bmp"));
+    Form1 picker;
+    picker.Show();
+    QTest::mouseClick(picker.Picture2, Qt::LeftButton);
+    QVERIFY(picker.isPicking());
+    QCOMPARE(picker.Picture2->mousePointer(), int(host::vbCustom));
+    moveOver(picker.Image1[6], pointer.x(), pointer.y());
+    QCOMPARE(picker.pickedColor, host::OleColor(colour));
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(colour));
+}
+
+void tst_App::pickingWithoutAFrameGivesRed()
+{
+    apptest::Fixture f;
+    f.store(Entry::TransparentColour, "65280");
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(65280));
+    QTest::mouseClick(picker.Picture2, Qt::LeftButton);
+    moveOver(picker.Image1[6], 40, 60);
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(255));
+}
+
+void tst_App::onlyTheFrameSlotEndsPicking()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QTest::mouseClick(picker.Picture2, Qt::LeftButton);
+    moveOver(picker.Image1[6], 40, 60);
+    // Moves over, and clicks on, side slots neither sample nor end picking.
+    picker.Picture2->setBackColor(0x00FF00);
+    moveOver(picker.Image1[2], 40, 60);
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(0x00FF00));
+    QTest::mouseClick(picker.Image1[2], Qt::LeftButton);
+    QVERIFY(picker.isPicking());
+    // The frame slot click ends it: the swatch shows the last sample and keeps it.
+    QTest::mouseClick(picker.Image1[6], Qt::LeftButton);
+    QVERIFY(!picker.isPicking());
+    QCOMPARE(picker.Picture2->mousePointer(), int(host::vbDefault));
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(255));
+    QCOMPARE(picker.currentSlot, qint16(6));
+    picker.Picture2->setBackColor(0x00FF00);
+    moveOver(picker.Image1[6], 40, 60);
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(0x00FF00));
+}
+
+void tst_App::storedPathsComeBack_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("spaces") << "my holiday  photo.jpg";
+    QTest::newRow("non-ASCII") << QString::fromUtf8("ñandú 写真 ü.jpg");
+    QTest::newRow("long name") << QString(200, QLatin1Char('x')) + ".bmp";
+    QTest::newRow("upper case") << "IMG_0001.JPG";
+    QTest::newRow("semicolon and equals") << "a;b=c.gif.jpg";
+}
+
+void tst_App::storedPathsComeBack()
+{
+    QFETCH(QString, name);
+    apptest::Fixture f;
+    QVERIFY(QDir(f.pictures.path()).mkdir(QString::fromUtf8("Ordner mit Ümlaut")));
+    const QString folder = f.pictures.filePath(QString::fromUtf8("Ordner mit Ümlaut"));
+    QImage image(120, 90, QImage::Format_RGB32);
+    image.fill(Qt::cyan);
+    QVERIFY(image.save(QDir(folder).filePath(name), name.endsWith("bmp") ? "BMP" : "JPEG"));
+    {
+        Form1 picker;
+        picker.Show();
+        QTest::mouseClick(picker.Image1[4], Qt::LeftButton);
+        choose(picker, folder, name);
+        QCOMPARE(picker.sidePaths[4], QDir(folder).filePath(name));
+        picker.BuildAndShowCube();
+    }
+    host::SettingsStore::reset(); // a new run
+    Form1 again;
+    again.Load();
+    QCOMPARE(again.sidePaths[4], QDir(folder).filePath(name));
+    QVERIFY(!again.Image1[4]->picture().isNull());
+}
+
+void tst_App::deletedPictureGivesAnEmptySlotAndPath()
+{
+    apptest::Fixture f;
+    const QString gone = f.picture("gone.jpg", QSize(100, 100), Qt::red);
+    const QString kept = f.picture("kept.jpg", QSize(100, 100), Qt::blue);
+    f.store(Entry::Image0, gone);
+    f.store(Entry::Image1, kept);
+    QVERIFY(QFile::remove(gone));
+    Form1 picker;
+    picker.Show();
+    QVERIFY(picker.Image1[0]->picture().isNull());
+    QCOMPARE(picker.sidePaths[0], QString());
+    QCOMPARE(picker.sidePaths[1], kept);
+    picker.BuildAndShowCube();
+    QVERIFY(storedKey("Image/ 0"));
+    QCOMPARE(app::readEntry(Entry::Image0), QString());
+    QCOMPARE(app::readEntry(Entry::Image1), kept);
+    QVERIFY(f.messages.isEmpty());
+}
+
+void tst_App::badStoredValuesLeaveControlsAsDesigned_data()
+{
+    QTest::addColumn<QString>("startup");
+    QTest::addColumn<QString>("useFrame");
+    QTest::addColumn<QString>("colour");
+    QTest::newRow("words") << "yes" << "on" << "red";
+    QTest::newRow("out of range") << "99999" << "7" << "99999999999";
+    QTest::newRow("empty") << "" << "" << "";
+    QTest::newRow("negative colour") << "-1" << "-1" << "-5";
+}
+
+void tst_App::badStoredValuesLeaveControlsAsDesigned()
+{
+    QFETCH(QString, startup);
+    QFETCH(QString, useFrame);
+    QFETCH(QString, colour);
+    apptest::Fixture f;
+    f.store(Entry::Startup, startup);
+    f.store(Entry::UseFrame, useFrame);
+    f.store(Entry::TransparentColour, colour);
+    f.store(Entry::Image2, "/no/such/folder/picture.jpg");
+    f.store(Entry::Image3, f.pictures.path()); // a folder, not a picture
+    Form1 picker;
+    picker.Show();
+    QVERIFY(!picker.Check1->isChecked());
+    QVERIFY(!picker.Check2->isChecked());
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(255));
+    QCOMPARE(picker.sidePaths[2], QString());
+    QCOMPARE(picker.sidePaths[3], QString());
+    QVERIFY(f.cube == nullptr);
+    QVERIFY(f.messages.isEmpty());
+    QVERIFY(picker.trayIcon());
+}
+
+void tst_App::showCubeWritesSidesThenSettingsAndReturns()
+{
+    apptest::Fixture f;
+    const QString frame = f.picture("frame.bmp", QSize(256, 256), Qt::blue);
+    f.store(Entry::Image6, frame);
+    Form1 picker;
+    picker.Show();
+    picker.Picture2->setBackColor(0x123456);
+    picker.Check1->setChecked(true);
+    bool pickerHiddenWhileCubeRuns = false;
+    QStringList filesSeenByCube;
+    f.cubeRun = [&] {
+        pickerHiddenWhileCubeRuns = !picker.isVisible();
+        for (int side = 1; side <= 6; ++side)
+            if (QFileInfo(f.sideFile(side)).size() == 196662)
+                filesSeenByCube << f.sideFile(side);
+    };
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QVERIFY(f.cube);
+    QCOMPARE(f.cube->loads, 1);
+    QCOMPARE(f.cube->unloads, 1);
+    QVERIFY(pickerHiddenWhileCubeRuns);
+    QCOMPARE(filesSeenByCube.size(), 6);
+    QVERIFY(picker.isVisible());
+    QVERIFY(!cubeClosed);
+    // "Use Frame" is off: no frame on the sides, but its path is stored all the same.
+    const QImage side1(f.sideFile(1));
+    QCOMPARE(side1.pixelColor(0, 0), app::defaultFace(1).pixelColor(0, 0));
+    QCOMPARE(app::readEntry(Entry::Image6), frame);
+    QCOMPARE(app::readEntry(Entry::Startup), QStringLiteral("1"));
+    QCOMPARE(app::readEntry(Entry::UseFrame), QStringLiteral("0"));
+    QCOMPARE(app::readEntry(Entry::TransparentColour), QStringLiteral("1193046"));
+    for (int i = 0; i < app::kSideCount; ++i)
+        QVERIFY(storedKey(QStringLiteral("Image/ %1").arg(i)));
+
+    // A second press runs the whole road again, with the frame on.
+    picker.Check2->setChecked(true);
+    picker.Picture2->setBackColor(255);
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(f.cube->loads, 2);
+    QCOMPARE(QImage(f.sideFile(4)).pixelColor(128, 128), QColor(Qt::blue));
+    QCOMPARE(app::readEntry(Entry::UseFrame), QStringLiteral("1"));
+    QVERIFY(f.messages.isEmpty());
+}
+
+void tst_App::choicesSurviveARestart()
+{
+    apptest::Fixture f;
+    f.picture("one.jpg", QSize(200, 200), Qt::darkGreen);
+    f.picture("frame.bmp", QSize(64, 64), Qt::red);
+    {
+        Form1 picker;
+        picker.Show();
+        choose(picker, f.pictures.path(), "one.jpg");
+        QTest::mouseClick(picker.Image1[6], Qt::LeftButton);
+        choose(picker, f.pictures.path(), "frame.bmp");
+        picker.Check2->setChecked(true);
+        QTest::mouseClick(picker.Picture2, Qt::LeftButton);
+        moveOver(picker.Image1[6], 50, 50);
+        QTest::mouseClick(picker.Image1[6], Qt::LeftButton);
+        picker.Picture2->setBackColor(0x00FF7F);
+        QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    }
+    host::SettingsStore::reset();
+    Form1 again;
+    again.Show();
+    QCOMPARE(again.sidePaths[0], f.pictures.filePath("one.jpg"));
+    QCOMPARE(again.sidePaths[6], f.pictures.filePath("frame.bmp"));
+    QVERIFY(again.Check2->isChecked());
+    QVERIFY(!again.Check1->isChecked());
+    QCOMPARE(again.Picture2->backColor(), host::OleColor(0x00FF7F));
+    QCOMPARE(again.Moldura->Point(200, 200), qint64(255));
+}
+
+void tst_App::startupCubeRunsBeforeThePickerIsSeen()
+{
+    apptest::Fixture f;
+    f.store(Entry::Startup, "1");
+    Form1 picker;
+    bool seenBeforeCube = true;
+    bool trayBeforeCube = true;
+    f.cubeRun = [&] {
+        seenBeforeCube = picker.widget()->isVisible();
+        trayBeforeCube = picker.trayIcon() != nullptr;
+        for (int side = 1; side <= 6; ++side)
+            QCOMPARE(QFileInfo(f.sideFile(side)).size(), qint64(196662));
+    };
+    picker.Show();
+    QVERIFY(f.cube);
+    QCOMPARE(f.cube->loads, 1);
+    QVERIFY(!seenBeforeCube);
+    QVERIFY(!trayBeforeCube);
+    QVERIFY(picker.trayIcon());
+    QVERIFY(picker.isVisible());
+    QVERIFY(!cubeClosed);
+}
+
+void tst_App::trayBringsThePickerBackWhileTheCubeRuns()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QByteArray firstSide2;
+    bool hiddenAfterSingleClick = false, shownAfterDoubleClick = false, hiddenAfterReentry = false;
+    int loadsDuringReentry = 0;
+    f.cubeRun = [&] {
+        picker.trayIcon_Activated(QSystemTrayIcon::Trigger);
+        hiddenAfterSingleClick = !picker.isVisible();
+        picker.trayIcon_Activated(QSystemTrayIcon::DoubleClick);
+        shownAfterDoubleClick = picker.isVisible();
+        // "Show Cube" again inside the running cube: files and settings are rewritten, the
+        // running cube is not started a second time and the picker hides again.
+        firstSide2 = fileBytes(f.sideFile(2));
+        picker.Check2->setChecked(true);
+        QTest::mouseClick(picker.Image1[6], Qt::LeftButton);
+        QTest::mouseClick(picker.showCube, Qt::LeftButton);
+        loadsDuringReentry = f.cube->loads;
+        hiddenAfterReentry = !picker.isVisible();
+        QVERIFY(!cubeClosed);
+    };
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QVERIFY(hiddenAfterSingleClick);
+    QVERIFY(shownAfterDoubleClick);
+    QCOMPARE(loadsDuringReentry, 1);
+    QVERIFY(hiddenAfterReentry);
+    QCOMPARE(app::readEntry(Entry::UseFrame), QStringLiteral("1"));
+    // The first, still pending run brings the picker back once the cube closes.
+    QCOMPARE(f.cube->unloads, 1);
+    QVERIFY(picker.isVisible());
+    QVERIFY(!cubeClosed);
+    QCOMPARE(fileBytes(f.sideFile(2)).size(), 196662);
+}
+
+void tst_App::unwritableSideFileStopsWithOneMessage()
+{
+    apptest::Fixture f;
+    // A folder where "Side 3.bmp" should go: that file cannot be written.
+    QVERIFY(QDir(f.sides.path()).mkdir("Side 3.bmp"));
+    Form1 picker;
+    picker.Show();
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(f.messages.size(), 1);
+    QVERIFY2(f.messages.first().contains("Side 3.bmp"), qPrintable(f.messages.first()));
+    QCOMPARE(QFileInfo(f.sideFile(1)).size(), qint64(196662));
+    QCOMPARE(QFileInfo(f.sideFile(2)).size(), qint64(196662));
+    QVERIFY(!QFileInfo::exists(f.sideFile(4)));
+    QVERIFY(f.cube == nullptr);
+    QVERIFY(picker.isVisible());
+    QVERIFY(!storedKey("Startup/Value"));
+}
+
+void tst_App::exitWithoutShowCubeKeepsTheStore()
+{
+    apptest::Fixture f;
+    f.store(Entry::UseFrame, "1");
+    f.store(Entry::TransparentColour, "16711680");
+    const QByteArray before = fileBytes(host::SettingsStore::fileName("Vexorin"));
+    Form1 picker;
+    picker.Show();
+    picker.Check1->setChecked(true);
+    picker.Check2->setChecked(false);
+    picker.Picture2->setBackColor(0x00FF00);
+    QTest::mouseClick(picker.cmdExit, Qt::LeftButton);
+    QCOMPARE(f.ends, 1);
+    QVERIFY(!picker.isLoaded());
+    QCOMPARE(fileBytes(host::SettingsStore::fileName("Vexorin")), before);
+    for (int side = 1; side <= 6; ++side)
+        QVERIFY(!QFileInfo::exists(f.sideFile(side)));
+}
+
+void tst_App::trayMenuExitEndsTheProgram()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QVERIFY(picker.mnuFile()->actions().contains(picker.mnuSysTrayExit));
+    picker.mnuSysTrayExit->trigger();
+    QCOMPARE(f.ends, 1);
+    QVERIFY(!storedKey("Startup/Value"));
+}
+
+QTEST_MAIN(tst_App)
+#include "tst_app.moc"
