@@ -1,0 +1,567 @@
+// The cube viewer: the render loop's key step, the GL window set-up and release, the face
+// table rendered and read back, the keyed-out shape, and the cube window's whole run.
+#include "cube_files.h"
+#include "cube_sides.h"
+#include "cubeloop.h"
+#include "displaymode.h"
+#include "frmmain.h"
+#include "glform.h"
+#include "hostapp.h"
+#include "keycodes.h"
+#include "modopengl.h"
+#include "msgbox.h"
+
+#include <QCursor>
+#include <QFile>
+#include <QOpenGLContext>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <GL/gl.h>
+#include <cmath>
+
+namespace {
+// The cube window with its handlers reachable from the tests.
+class TestCube : public frmMain
+{
+public:
+    using frmMain::Form_KeyDown;
+    using frmMain::Form_KeyUp;
+    using frmMain::Form_MouseDown;
+    using frmMain::Form_MouseMove;
+    using frmMain::Form_MouseUp;
+};
+
+// Frames of held keys: "PD*200" is Page Down held for 200 frames, "-" a frame with no key,
+// "L+F" both at once.
+std::vector<KeyTable> framesOf(const QString &pattern)
+{
+    static const QHash<QString, int> names = {
+        {"L", vk::L},   {"F", vk::F},     {"PU", vk::PageUp}, {"PD", vk::PageDown},
+        {"UP", vk::Up}, {"DN", vk::Down}, {"LT", vk::Left},   {"RT", vk::Right},
+    };
+    std::vector<KeyTable> frames;
+    for (const QString &token : pattern.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = token.split('*');
+        KeyTable keys{};
+        for (const QString &name : parts[0].split('+')) {
+            if (name != "-")
+                keys[static_cast<size_t>(names.value(name))] = true;
+        }
+        const int count = parts.size() > 1 ? parts[1].toInt() : 1;
+        frames.insert(frames.end(), static_cast<size_t>(count), keys);
+    }
+    return frames;
+}
+
+// A picture of four quadrants, each its own colour: 0 lower left, 1 lower right,
+// 2 upper right, 3 upper left (as the picture is seen).
+QColor quadrantColour(int side, int quadrant)
+{
+    return QColor(30 * side, 60 + 50 * quadrant, 220 - 40 * quadrant);
+}
+
+QImage quadrantPicture(int side)
+{
+    QImage image(256, 256, QImage::Format_RGB888);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const bool lower = y >= 128, right = x >= 128;
+            const int quadrant = lower ? (right ? 1 : 0) : (right ? 2 : 3);
+            image.setPixelColor(x, y, quadrantColour(side, quadrant));
+        }
+    }
+    return image;
+}
+
+QColor pixelAt(int x, int y)
+{
+    unsigned char rgba[4] = {0, 0, 0, 0};
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    return QColor(rgba[0], rgba[1], rgba[2]);
+}
+
+qint64 pixelCount(const QRegion &region)
+{
+    qint64 count = 0;
+    for (const QRect &r : region)
+        count += qint64(r.width()) * r.height();
+    return count;
+}
+} // namespace
+
+class CubeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_sides.isValid());
+        QVERIFY(cubetest::writeSideFiles(m_sides.path()));
+    }
+
+    void init()
+    {
+        m_messages.clear();
+        host::setMsgBoxHandler([this](const QString &text) { m_messages << text; });
+        frmMain::setSideFolder(m_sides.path());
+        cubeClosed = false;
+    }
+
+    void cleanup()
+    {
+        host::setMsgBoxHandler({});
+        frmMain::setSideFolder(QString());
+        if (m_surface) {
+            m_surface->setCaption(QStringLiteral("surface"));
+            modOpenGL::ReleaseGLWindow(*m_surface);
+            m_surface.reset();
+        }
+    }
+
+    // --- the render loop's key step ---------------------------------------------------
+
+    void heldKeysChangeSpeedsDepthAndLighting_data()
+    {
+        QTest::addColumn<QString>("frames");
+        QTest::addColumn<float>("spinSpeedX");
+        QTest::addColumn<float>("spinSpeedY");
+        QTest::addColumn<float>("cubeDepth");
+        QTest::addColumn<bool>("lightingOn");
+        QTest::addColumn<int>("filterSteps");
+        QTest::newRow("left arrow 5 frames stops the Y spin") << "LT*5" << 0.05f << 0.0f << -7.0f << false << 0;
+        QTest::newRow("up and down arrows") << "UP*3 DN*1" << 0.03f << 0.05f << -7.0f << false << 0;
+        QTest::newRow("right arrow") << "RT*2" << 0.05f << 0.07f << -7.0f << false << 0;
+        QTest::newRow("page down 200 frames stops at -4.44") << "PD*200" << 0.05f << 0.05f << -4.44f << false << 0;
+        QTest::newRow("page up has no limit") << "PU*5000" << 0.05f << 0.05f << -107.0f << false << 0;
+        QTest::newRow("page up and down together") << "PU+PD*10" << 0.05f << 0.05f << -7.0f << false << 0;
+        QTest::newRow("L held many frames toggles once") << "L*50" << 0.05f << 0.05f << -7.0f << true << 0;
+        QTest::newRow("L pressed twice toggles back") << "L*5 - L*5" << 0.05f << 0.05f << -7.0f << false << 0;
+        QTest::newRow("F held steps the filter once") << "F*20" << 0.05f << 0.05f << -7.0f << false << 1;
+        QTest::newRow("F pressed three times") << "F - F*2 - F" << 0.05f << 0.05f << -7.0f << false << 3;
+        QTest::newRow("several keys in one frame") << "L+F+UP+LT+PD" << 0.04f << 0.04f << -6.98f << true << 1;
+    }
+    void heldKeysChangeSpeedsDepthAndLighting()
+    {
+        QFETCH(QString, frames);
+        QFETCH(float, spinSpeedX);
+        QFETCH(float, spinSpeedY);
+        QFETCH(float, cubeDepth);
+        QFETCH(bool, lightingOn);
+        QFETCH(int, filterSteps);
+        LoopState state;
+        int steps = 0;
+        bool glLighting = false;
+        for (const KeyTable &keys : framesOf(frames)) {
+            const FrameActions actions = applyHeldKeys(state, keys);
+            steps += actions.nextFilter ? 1 : 0;
+            if (actions.lightingToggled)
+                glLighting = state.lightingOn;
+        }
+        QVERIFY2(std::fabs(state.spinSpeedX - spinSpeedX) < 1e-5f, qPrintable(QString::number(state.spinSpeedX)));
+        QVERIFY2(std::fabs(state.spinSpeedY - spinSpeedY) < 1e-5f, qPrintable(QString::number(state.spinSpeedY)));
+        // 5000 float steps of 0.02 drift by a few thousandths.
+        QVERIFY2(std::fabs(state.cubeDepth - cubeDepth) < 0.01f, qPrintable(QString::number(state.cubeDepth)));
+        QCOMPARE(state.lightingOn, lightingOn);
+        QCOMPARE(glLighting, lightingOn);
+        QCOMPARE(steps, filterSteps);
+    }
+
+    void pageDownHoldsExactlyAtTheNearestDepth()
+    {
+        LoopState state;
+        for (const KeyTable &keys : framesOf("PD*200"))
+            applyHeldKeys(state, keys);
+        QCOMPARE(state.cubeDepth, kNearestDepth);
+    }
+
+    void filterCyclesThroughThree()
+    {
+        QCOMPARE(nextFilter(0), 1);
+        QCOMPARE(nextFilter(1), 2);
+        QCOMPARE(nextFilter(2), 0);
+    }
+
+    // --- key codes ------------------------------------------------------------------------
+
+    void qtKeysMapToVirtualKeyNumbers_data()
+    {
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<int>("code");
+        QTest::newRow("Escape") << int(Qt::Key_Escape) << 27;
+        QTest::newRow("Page Up") << int(Qt::Key_PageUp) << 33;
+        QTest::newRow("Page Down") << int(Qt::Key_PageDown) << 34;
+        QTest::newRow("Left") << int(Qt::Key_Left) << 37;
+        QTest::newRow("Up") << int(Qt::Key_Up) << 38;
+        QTest::newRow("Right") << int(Qt::Key_Right) << 39;
+        QTest::newRow("Down") << int(Qt::Key_Down) << 40;
+        QTest::newRow("Space") << int(Qt::Key_Space) << 32;
+        QTest::newRow("F") << int(Qt::Key_F) << 70;
+        QTest::newRow("L") << int(Qt::Key_L) << 76;
+        QTest::newRow("Z") << int(Qt::Key_Z) << 90;
+        QTest::newRow("unmapped volume key") << int(Qt::Key_VolumeUp) << host::NoKeyCode;
+        QTest::newRow("unmapped unknown") << int(Qt::Key_unknown) << host::NoKeyCode;
+    }
+    void qtKeysMapToVirtualKeyNumbers()
+    {
+        QFETCH(int, qtKey);
+        QFETCH(int, code);
+        QCOMPARE(host::virtualKeyCode(qtKey), code);
+    }
+
+    void keyHandlersIgnoreCodesOutsideTheTable()
+    {
+        TestCube cube;
+        keyPressed.fill(false);
+        cube.Form_KeyDown(300, 0);
+        cube.Form_KeyDown(-1, 0);
+        cube.Form_KeyDown(257, 0);
+        QVERIFY(std::none_of(keyPressed.begin(), keyPressed.end(), [](bool held) { return held; }));
+        cube.Form_KeyDown(256, 1);
+        QVERIFY(keyPressed[256]);
+        cube.Form_KeyUp(256, 0);
+        QVERIFY(!keyPressed[256]);
+    }
+
+    // --- GL window set-up and release ---------------------------------------------------
+
+    void resizeToZeroHeightKeepsAnAspectRatio()
+    {
+        makeSurface();
+        modOpenGL::ResizeGLView(640, 0);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        QCOMPARE(viewport[0], 0);
+        QCOMPARE(viewport[1], 0);
+        QCOMPARE(viewport[2], 640);
+        QCOMPARE(viewport[3], 1);
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        QVERIFY(std::fabs(projection[5] / projection[0] - 640.0f) < 0.01f);
+        QVERIFY(std::isfinite(projection[0]));
+    }
+
+    void viewportCoversTheWholeWindowInDevicePixels()
+    {
+        makeSurface();
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        QCOMPARE(viewport[2], m_surface->clientDeviceWidth());
+        QCOMPARE(viewport[3], m_surface->clientDeviceHeight());
+        QCOMPARE(m_surface->clientDeviceWidth(),
+                 qRound(m_surface->clientWidth() * m_surface->window()->devicePixelRatio()));
+    }
+
+    void setupGivesADoubleBufferedDepthSurface()
+    {
+        makeSurface();
+        QOpenGLContext *context = modOpenGL::glContext();
+        QVERIFY(context);
+        QCOMPARE(QOpenGLContext::currentContext(), context);
+        QVERIFY(context->format().depthBufferSize() >= 16);
+        QCOMPARE(context->format().swapBehavior(), QSurfaceFormat::DoubleBuffer);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void releasePathMessages_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("saveFirst");
+        QTest::addColumn<bool>("withContext");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("cursorStep");
+        QTest::newRow("captionless window after a save: mode re-applied, cursor shown")
+            << "" << true << true << QStringList() << 1;
+        QTest::newRow("captionless window before any save: all-zero mode refused")
+            << "" << false << true << QStringList{"Display restore failed."} << 1;
+        QTest::newRow("window with a caption: context only")
+            << "cube" << false << true << QStringList() << 0;
+        QTest::newRow("no context: display step only")
+            << "" << true << false << QStringList() << 1;
+    }
+    void releasePathMessages()
+    {
+        QFETCH(QString, caption);
+        QFETCH(bool, saveFirst);
+        QFETCH(bool, withContext);
+        QFETCH(QStringList, messages);
+        QFETCH(int, cursorStep);
+        modOpenGL::SavedDisplayMode = {};
+        if (saveFirst)
+            modOpenGL::SaveDisplayMode();
+        if (withContext)
+            makeSurface();
+        else
+            makeSurface(false);
+        m_surface->setCaption(caption);
+        const int cursorBefore = host::ShowCursor(true) - 1;
+        host::ShowCursor(false);
+        modOpenGL::ReleaseGLWindow(*m_surface);
+        QCOMPARE(m_messages, messages);
+        QCOMPARE(modOpenGL::glContext(), nullptr);
+        QCOMPARE(QOpenGLContext::currentContext(), nullptr);
+        const int cursorAfter = host::ShowCursor(true) - 1;
+        host::ShowCursor(false);
+        QCOMPARE(cursorAfter - cursorBefore, cursorStep);
+        for (int i = 0; i < cursorStep; ++i)
+            host::ShowCursor(false);
+    }
+
+    void refusedFullscreenContinuesWindowed()
+    {
+        // No mode of 640 x 480 on this screen: the request is refused, once, honestly.
+        makeSurface(false);
+        m_surface->setCaption(QStringLiteral("kept"));
+        QVERIFY(modOpenGL::SetupGLWindow(*m_surface, 640, 480, 32, true));
+        QCOMPARE(m_messages, QStringList{"Could not set fullscreen mode.  App will continue in windowed mode."});
+        QCOMPARE(m_surface->caption(), QStringLiteral("kept"));
+        QVERIFY(modOpenGL::glContext());
+    }
+
+    void fullscreenInTheCurrentModeIsAccepted()
+    {
+        const host::DisplayMode mode = host::currentDisplayMode();
+        makeSurface(false);
+        m_surface->setCaption(QStringLiteral("cube"));
+        QVERIFY(modOpenGL::SetupGLWindow(*m_surface, mode.width, mode.height, mode.bitsPerPixel, true));
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(m_surface->caption(), QString());
+        modOpenGL::SaveDisplayMode();
+        modOpenGL::ReleaseGLWindow(*m_surface); // shows the cursor hidden by the set-up
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(host::ShowCursor(true), 1);
+        host::ShowCursor(false);
+        m_surface.reset();
+    }
+
+    // --- the face table, rendered ----------------------------------------------------------
+
+    void eachFaceShowsItsPictureTheWrittenWay_data()
+    {
+        QTest::addColumn<int>("side");
+        QTest::addColumn<float>("angleX");
+        QTest::addColumn<float>("angleY");
+        // Picture quadrant seen at the screen's lower left, lower right, upper right and
+        // upper left of the face turned towards the viewer.
+        QTest::addColumn<QList<int>>("seen");
+        QTest::newRow("1 front, upright") << 1 << 0.0f << 0.0f << QList<int>{0, 1, 2, 3};
+        QTest::newRow("2 back, turned round Y, upright") << 2 << 0.0f << 180.0f << QList<int>{0, 1, 2, 3};
+        QTest::newRow("3 top, tipped forward, upright") << 3 << 90.0f << 0.0f << QList<int>{0, 1, 2, 3};
+        QTest::newRow("4 bottom, tipped back, upside down") << 4 << -90.0f << 0.0f << QList<int>{2, 3, 0, 1};
+        QTest::newRow("5 right, turned left, upright") << 5 << 0.0f << -90.0f << QList<int>{0, 1, 2, 3};
+        QTest::newRow("6 left, turned right, upright") << 6 << 0.0f << 90.0f << QList<int>{0, 1, 2, 3};
+    }
+    void eachFaceShowsItsPictureTheWrittenWay()
+    {
+        QFETCH(int, side);
+        QFETCH(float, angleX);
+        QFETCH(float, angleY);
+        QFETCH(QList<int>, seen);
+        QTemporaryDir dir;
+        for (int k = 1; k <= 6; ++k)
+            QVERIFY(quadrantPicture(k).save(dir.filePath(QStringLiteral("Side %1.bmp").arg(k)), "BMP"));
+        frmMain::setSideFolder(dir.path());
+        makeSurface();
+        TestCube cube;
+        QVERIFY(cube.InitGL());
+        cube.cubeAngle = {angleX, angleY};
+        QVERIFY(cube.DrawGLScene());
+        const int cx = m_surface->clientDeviceWidth() / 2;
+        const int cy = m_surface->clientDeviceHeight() / 2;
+        const QPoint corners[4] = {{cx - 50, cy - 50}, {cx + 50, cy - 50}, {cx + 50, cy + 50}, {cx - 50, cy + 50}};
+        for (int i = 0; i < 4; ++i) {
+            const QColor got = pixelAt(corners[i].x(), corners[i].y());
+            const QColor want = quadrantColour(side, seen[i]);
+            QVERIFY2(std::abs(got.red() - want.red()) <= 2 && std::abs(got.green() - want.green()) <= 2
+                         && std::abs(got.blue() - want.blue()) <= 2,
+                     qPrintable(QStringLiteral("corner %1: got %2, want %3").arg(i).arg(got.name(), want.name())));
+        }
+        // The frame drawn is what DrawGLScene turned from: the angle moves on afterwards.
+        QCOMPARE(cube.cubeAngle[0], angleX + cube.state.spinSpeedX);
+    }
+
+    // --- the keyed-out shape ------------------------------------------------------------
+
+    void outlineShapeMatchesTheFrame_data()
+    {
+        QTest::addColumn<float>("angleX");
+        QTest::addColumn<float>("angleY");
+        QTest::addColumn<float>("depth");
+        QTest::newRow("face on") << 0.0f << 0.0f << -7.0f;
+        QTest::newRow("turned") << 20.0f << 30.0f << -7.0f;
+        QTest::newRow("corner on") << 45.0f << 45.0f << -7.0f;
+        QTest::newRow("nearest") << -30.0f << 200.0f << -4.44f;
+        QTest::newRow("far away") << 10.0f << 10.0f << -60.0f;
+        QTest::newRow("beyond the far plane") << 10.0f << 10.0f << -150.0f;
+    }
+    void outlineShapeMatchesTheFrame()
+    {
+        QFETCH(float, angleX);
+        QFETCH(float, angleY);
+        QFETCH(float, depth);
+        makeSurface();
+        TestCube cube;
+        QVERIFY(cube.InitGL());
+        cube.cubeAngle = {angleX, angleY};
+        cube.state.cubeDepth = depth;
+        cube.DrawGLScene();
+        const int w = m_surface->clientDeviceWidth(), h = m_surface->clientDeviceHeight();
+        bool exact = false;
+        const QRegion outline = cube.outlineShape(w, h, exact);
+        QVERIFY(exact);
+        const QRegion frame = cube.readBackShape(w, h);
+        QCOMPARE(cube.frameShape(), outline); // the side pictures have no black texel
+        QCOMPARE(cube.lastShapeSource(), frmMain::ShapeSource::Outline);
+        // Only pixels on the edge may differ: at most a couple per row of the outline.
+        const qint64 differing = pixelCount(outline.xored(frame));
+        QVERIFY2(differing <= 2 * outline.boundingRect().height() + 4,
+                 qPrintable(QStringLiteral("%1 pixels differ of %2").arg(differing).arg(pixelCount(frame))));
+        if (depth < -100)
+            QVERIFY(frame.isEmpty() && outline.isEmpty());
+        else
+            QVERIFY(pixelCount(frame) > 100);
+    }
+
+    void blackTexelsAreKeyedOutToo()
+    {
+        QTemporaryDir dir;
+        QVERIFY(cubetest::writeSideFiles(dir.path()));
+        QImage front = cubetest::sidePicture(1);
+        for (int y = 96; y < 160; ++y)
+            for (int x = 96; x < 160; ++x)
+                front.setPixelColor(x, y, Qt::black);
+        QVERIFY(front.save(dir.filePath(QStringLiteral("Side 1.bmp")), "BMP"));
+        frmMain::setSideFolder(dir.path());
+        makeSurface();
+        TestCube cube;
+        QVERIFY(cube.InitGL());
+        cube.DrawGLScene();
+        const QRegion shape = cube.frameShape();
+        QCOMPARE(cube.lastShapeSource(), frmMain::ShapeSource::ReadBack);
+        const int cx = m_surface->clientDeviceWidth() / 2, cy = m_surface->clientDeviceHeight() / 2;
+        QVERIFY(!shape.contains(QPoint(cx, cy)));      // the black square: desktop
+        QVERIFY(shape.contains(QPoint(cx - 80, cy)));  // the red face around it: cube
+        QVERIFY(!shape.contains(QPoint(5, 5)));        // the background: desktop
+    }
+
+    // --- the cube window's whole run ------------------------------------------------------
+
+    void escapeEndsTheLoopAndOnlyTheFrontFaceChangesFilter()
+    {
+        TestCube cube;
+        QTimer::singleShot(300, [&] { QTest::keyPress(cube.window(), Qt::Key_F); });
+        QTimer::singleShot(400, [&] { QTest::keyRelease(cube.window(), Qt::Key_F); });
+        QTimer::singleShot(500, [&] { QTest::keyPress(cube.window(), Qt::Key_Escape); });
+        cube.Show();
+        QVERIFY(cubeClosed);
+        QVERIFY(cube.isLoaded()); // the one who showed it unloads it
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(cube.Img[0]->getFilter(), 1);
+        for (int k = 1; k < 6; ++k)
+            QCOMPARE(cube.Img[static_cast<size_t>(k)]->getFilter(), 0);
+        QVERIFY(cube.cubeAngle[1] > 0.0f);
+        QCOMPARE(cube.lastShapeSource(), frmMain::ShapeSource::Outline);
+        QVERIFY(!cube.window()->mask().isEmpty());
+        cube.Unload();
+        QCOMPARE(modOpenGL::glContext(), nullptr);
+        QVERIFY(!cube.isLoaded());
+    }
+
+    void leftDragMovesTheWindowByTheTwipsArithmetic()
+    {
+        TestCube cube;
+        QPoint placed;
+        bool rightStartedDrag = true, rightEndedDrag = false;
+        QTimer::singleShot(300, [&] {
+            cube.Form_MouseDown(2, 0, 10, 10);
+            rightStartedDrag = cube.dragging;
+            cube.Form_MouseDown(1, 0, 100, 50);
+            QCOMPARE(cube.grabX, host::roundEven(100 * host::twipsPerPixelX()));
+            QCOMPARE(cube.grabY, host::roundEven(50 * host::twipsPerPixelY()));
+            QCursor::setPos(400, 300);
+            cube.Form_MouseMove(1, 0, 0, 0);
+            placed = cube.window()->position();
+            cube.Form_MouseUp(2, 0, 0, 0);
+            rightEndedDrag = !cube.dragging;
+            keyPressed[vk::Escape] = true;
+        });
+        cube.Show();
+        QVERIFY(!rightStartedDrag);
+        QVERIFY(rightEndedDrag);
+        QCOMPARE(placed, QPoint(300, 250));
+        cube.Unload();
+    }
+
+    void closingTheWindowEndsTheLoopWithoutDrawing()
+    {
+        TestCube cube;
+        QTimer::singleShot(300, [&] { cube.window()->close(); });
+        cube.Show();
+        QVERIFY(cubeClosed);
+        QVERIFY(!cube.isLoaded());
+        QCOMPARE(modOpenGL::glContext(), nullptr);
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void damagedSideFileClosesTheCubeWithAMessage_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::newRow("truncated") << cubetest::bitmapFile(256, 256).left(4000);
+        QTest::newRow("negative height") << cubetest::bitmapFile(256, -256, 24, false);
+        QTest::newRow("absurd size") << cubetest::bitmapFile(100000, 100000, 24, false);
+    }
+    void damagedSideFileClosesTheCubeWithAMessage()
+    {
+        QFETCH(QByteArray, file);
+        QTemporaryDir dir;
+        QVERIFY(cubetest::writeSideFiles(dir.path()));
+        QFile side(dir.filePath(QStringLiteral("Side 3.bmp")));
+        QVERIFY(side.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        side.write(file);
+        side.close();
+        frmMain::setSideFolder(dir.path());
+        TestCube cube;
+        cube.Show(); // returns at once: nothing to run
+        QVERIFY(cubeClosed);
+        QVERIFY(!cube.isLoaded());
+        QCOMPARE(modOpenGL::glContext(), nullptr);
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages[0].contains(QStringLiteral("Side 3.bmp")), qPrintable(m_messages[0]));
+    }
+
+    void missingSideFileShowsBlankFace()
+    {
+        QTemporaryDir dir;
+        QVERIFY(cubetest::writeSideFiles(dir.path()));
+        QVERIFY(QFile::remove(dir.filePath(QStringLiteral("Side 6.bmp"))));
+        frmMain::setSideFolder(dir.path());
+        TestCube cube;
+        QTimer::singleShot(200, [&] { keyPressed[vk::Escape] = true; });
+        cube.Show();
+        QVERIFY(cubeClosed);
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("Side 6.bmp"))));
+        cube.Unload();
+    }
+
+private:
+    void makeSurface(bool setUp = true)
+    {
+        m_surface = std::make_unique<host::GlForm>();
+        m_surface->setDesignSize(533, 533);
+        m_surface->setCaption(QStringLiteral("surface"));
+        m_surface->Load();
+        m_surface->setCaption(QStringLiteral("surface"));
+        if (setUp)
+            QVERIFY(modOpenGL::SetupGLWindow(*m_surface, 640, 480, 32, false));
+    }
+
+    QTemporaryDir m_sides;
+    QStringList m_messages;
+    std::unique_ptr<host::GlForm> m_surface;
+};
+
+QTEST_MAIN(CubeTest)
+#include "tst_cube.moc"
