@@ -209,8 +209,19 @@ void StyleButton::UserControl_KeyPress(int KeyAscii)
 
 void StyleButton::UserControl_KeyUp(int KeyCode)
 {
-    if (KeyCode == kSpace)
-        UserControl_MouseUp(kLeftButton);
+    if (KeyCode != kSpace)
+        return;
+    if (m_ButtonType == Toggle) {
+        // Space clicks on the press, before this release: Value has already switched, so
+        // the button-up rule ("stay down when about to switch on") would keep a toggle
+        // just switched off looking pressed. It shows Hot; a toggle that is on still
+        // paints pressed.
+        m_ButtonState = Hot;
+        Refresh();
+        m_LastButton = kLeftButton;
+        return;
+    }
+    UserControl_MouseUp(kLeftButton);
 }
 
 // --- focus ---------------------------------------------------------------------------------
