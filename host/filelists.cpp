@@ -3,9 +3,31 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStorageInfo>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace host {
+
+namespace {
+constexpr int kDepthRole = Qt::UserRole + 1;
+constexpr int kIndentPerLevel = 8;
+
+// Indents each folder by its depth. The indent is drawn, not put into the text, so that
+// typing a folder's name finds it.
+class FolderIndent : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem indented(option);
+        indented.rect.adjust(index.data(kDepthRole).toInt() * kIndentPerLevel, 0, 0, 0);
+        QStyledItemDelegate::paint(painter, indented, index);
+    }
+};
+} // namespace
 
 DriveList::DriveList(QWidget *parent) : QComboBox(parent)
 {
@@ -48,6 +70,7 @@ QString DriveList::drive() const
 
 FolderList::FolderList(QWidget *parent) : QListWidget(parent)
 {
+    setItemDelegate(new FolderIndent(this));
     // Opening a folder is a double click or Enter, so browsing with the arrow keys does not
     // wander through the file system.
     connect(this, &QListWidget::itemActivated, this, [this](QListWidgetItem *item) {
@@ -74,27 +97,31 @@ bool FolderList::setPath(const QString &path)
 void FolderList::fill()
 {
     clear();
-    // The chain from the root down to the open folder, then the folders inside it.
+    // The chain from the root down to the open folder (open-folder icons), then the
+    // folders inside it (closed-folder icons), one level deeper.
     QStringList chain;
-    for (QDir dir(m_path);; ) {
+    for (QDir dir(m_path);;) {
         chain.prepend(dir.absolutePath());
         if (dir.isRoot() || !dir.cdUp())
             break;
     }
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
     int depth = 0;
-    for (const QString &folder : chain) {
-        const QString name = depth == 0 ? folder : QFileInfo(folder).fileName();
-        auto *item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + name, this);
+    auto add = [this](const QIcon &icon, const QString &name, const QString &folder, int level) {
+        auto *item = new QListWidgetItem(icon, name, this);
         item->setData(Qt::UserRole, folder);
+        item->setData(kDepthRole, level);
+    };
+    for (const QString &folder : chain) {
+        add(open, depth == 0 ? folder : QFileInfo(folder).fileName(), folder, depth);
         ++depth;
     }
     setCurrentRow(count() - 1);
-    const QDir open(m_path);
-    const QStringList inside = open.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
-    for (const QString &name : inside) {
-        auto *item = new QListWidgetItem(QString(depth, QLatin1Char(' ')) + name, this);
-        item->setData(Qt::UserRole, open.absoluteFilePath(name));
-    }
+    const QDir here(m_path);
+    const QStringList inside = here.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : inside)
+        add(closed, name, here.absoluteFilePath(name), depth);
 }
 
 FileList::FileList(QWidget *parent) : QListWidget(parent)

@@ -190,7 +190,7 @@ LoadedPicture loadPicture(const QString &path, QSize needed, Reduction reduction
     // A JPEG can be decoded straight at 1/2, 1/4 or 1/8 of its size, which costs a fraction
     // of the time and memory of a full decode; take the smallest that still covers the need.
     QSize decoded = raw;
-    if (reduction == Reduction::Average && (format == "jpeg" || format == "jpg") && !needed.isEmpty()) {
+    if ((format == "jpeg" || format == "jpg") && !needed.isEmpty()) {
         for (int d : {8, 4, 2}) {
             if (raw.width() / d >= neededRaw.width() && raw.height() / d >= neededRaw.height()) {
                 decoded = QSize(raw.width() / d, raw.height() / d);

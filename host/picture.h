@@ -25,7 +25,8 @@ struct LoadedPicture
 // How a picture larger than needed is reduced while loading.
 enum class Reduction {
     Average, // area averaging, and JPEGs decoded at 1/2, 1/4 or 1/8 scale: photographs
-    Nearest, // whole source pixels only, so every kept colour is one the file holds: frames
+    Nearest, // whole source pixels, so every kept colour is one the file holds: frames. A
+             // JPEG is still decoded at reduced scale; its colours are approximate anyway.
 };
 
 // Loads `path`. The kept image is reduced, never enlarged, to the smallest size that still
