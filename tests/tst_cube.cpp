@@ -451,10 +451,23 @@ private slots:
     void escapeEndsTheLoopAndOnlyTheFrontFaceChangesFilter()
     {
         TestCube cube;
-        QTimer::singleShot(300, [&] { QTest::keyPress(cube.window(), Qt::Key_F); });
-        QTimer::singleShot(400, [&] { QTest::keyRelease(cube.window(), Qt::Key_F); });
-        QTimer::singleShot(500, [&] { QTest::keyPress(cube.window(), Qt::Key_Escape); });
+        // Keys go in between frames, each held for a few frames, as a person's would be.
+        int frame = 0;
+        frmMain::setFrameObserver([&] {
+            switch (++frame) {
+            case 3:
+                QTest::keyPress(cube.window(), Qt::Key_F);
+                break;
+            case 6:
+                QTest::keyRelease(cube.window(), Qt::Key_F);
+                break;
+            case 9:
+                QTest::keyPress(cube.window(), Qt::Key_Escape);
+                break;
+            }
+        });
         cube.Show();
+        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         QVERIFY(cube.isLoaded()); // the one who showed it unloads it
         QVERIFY(m_messages.isEmpty());
