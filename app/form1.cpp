@@ -201,7 +201,6 @@ void Form1::Form_Load()
     const QString home = host::programFolder();
     Drive1->setDrive(home);
     Dir1->setPath(home);
-    Dir1_Change();
 
     // 2. The seven slots; a picture that no longer loads empties its slot and its path.
     for (int i = 0; i < app::kSlotCount; ++i) {
@@ -385,7 +384,8 @@ void Form1::BuildAndShowCube()
     if (!m_cube)
         m_cube = cubeFactory()();
     m_cube->Show();
-    if (cubeClosed) {
+    // A cube window that could not start has unloaded itself: the picker comes back too.
+    if (cubeClosed || !m_cube->isLoaded()) {
         m_cube->Unload();
         Show();
         cubeClosed = false;

@@ -98,7 +98,7 @@ private:
     void restoreFromTray();
 
     std::unique_ptr<host::HostForm> m_cube;
+    std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
-    std::unique_ptr<QMenu> m_menu;
     bool m_exiting = false;
 };

@@ -24,9 +24,24 @@ private:
     WidgetForm &m_form;
 };
 
+namespace {
+// The form's handlers are connected to its controls' signals; once the window is on its
+// way out (or the form itself is), a control's last signals must not reach them.
+void silence(QWidget *window)
+{
+    window->blockSignals(true);
+    for (QObject *child : window->findChildren<QObject *>())
+        child->blockSignals(true);
+}
+} // namespace
+
 WidgetForm::WidgetForm() = default;
 
-WidgetForm::~WidgetForm() = default;
+WidgetForm::~WidgetForm()
+{
+    if (m_widget)
+        silence(m_widget.get());
+}
 
 void WidgetForm::createNativeWindow()
 {
@@ -38,6 +53,7 @@ void WidgetForm::destroyNativeWindow()
 {
     // Deleted later: the unload may be running inside one of the window's own handlers.
     if (QWidget *w = m_widget.release()) {
+        silence(w);
         w->hide();
         w->deleteLater();
     }
