@@ -51,8 +51,9 @@ fuzz: deps
 	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DVEXORIN_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_texture_readers
+	mkdir -p $(FUZZ_BUILD)/fuzz-corpus
 	$(FUZZ_BUILD)/fuzz_texture_readers -max_total_time=$${FUZZ_SECONDS:-60} -rss_limit_mb=2048 \
-	  -max_len=65536 $(FUZZ_BUILD)/fuzz-corpus
+	  -max_len=65536 $(FUZZ_BUILD)/fuzz-corpus fuzz/corpus
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
