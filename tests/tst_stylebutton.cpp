@@ -143,6 +143,7 @@ private slots:
     void captionFormatFollowsAlignment_data();
     void captionFormatFollowsAlignment();
     void showTakesOverTheHostToolTip();
+    void showWithoutHostTextKeepsToolTip();
 
     void hoverRaisesEnterAndLeave_data();
     void hoverRaisesEnterAndLeave();
@@ -152,6 +153,7 @@ private slots:
 
     void toolTipStyleAndMessages_data();
     void toolTipStyleAndMessages();
+    void crossedDefaultsStillGiveAReadableTip();
     void toolTipIsBuiltAfreshOnEachEntry();
 
     void aboutTwiceShowsOneWindow();
@@ -560,6 +562,17 @@ void TestStyleButton::showTakesOverTheHostToolTip()
     QCOMPARE(button->toolTip(), QStringLiteral("Press me"));
 }
 
+void TestStyleButton::showWithoutHostTextKeepsToolTip()
+{
+    auto button = loadedButton();
+    button->setToolTip(QStringLiteral("set by the program"));
+    button->show();
+    QCOMPARE(button->ToolTip(), QStringLiteral("set by the program"));
+    QCOMPARE(button->toolTip(), QString());
+    button->hide();
+    QCOMPARE(button->toolTip(), QStringLiteral("set by the program"));
+}
+
 // --- hover ----------------------------------------------------------------------------------
 
 void TestStyleButton::hoverRaisesEnterAndLeave_data()
@@ -658,6 +671,11 @@ void TestStyleButton::toolTipStyleAndMessages_data()
                                 << "404 420:1:T 414:255 413:65280";
     QTest::newRow("system colour resolved") << 0 << "" << 0 << 0x80000012u << 0u << 0x03u
                                             << QStringLiteral("404 414:%1").arg(text);
+    // Text in the tip's own background colour would be unreadable: it is not sent.
+    QTest::newRow("text as the system background") << 0 << "" << 0 << host::GetSysColor(host::COLOR_INFOBK)
+                                                   << 0u << 0x03u << "404";
+    QTest::newRow("text as the chosen background") << 0 << "" << 0 << 0x00FF00u << 0x00FF00u << 0x03u
+                                                   << "404 413:65280";
 }
 
 void TestStyleButton::toolTipStyleAndMessages()
@@ -699,6 +717,19 @@ void TestStyleButton::toolTipStyleAndMessages()
     QCOMPARE(tip->toolInfo().hwnd, button.get());
     QCOMPARE(tip->toolInfo().rect, QRect(0, 0, button->width(), button->height()));
     QCOMPARE(tip->parentWidget(), button.get());
+}
+
+void TestStyleButton::crossedDefaultsStillGiveAReadableTip()
+{
+    host::setSysColorOverride(host::COLOR_INFOTEXT, host::RGB(0, 0, 0));
+    host::setSysColorOverride(host::COLOR_INFOBK, host::RGB(255, 255, 225));
+    auto button = loadedButton(QStringLiteral("ToolTipText = \"tip\"")); // no tooltip colours stored
+    enter(button.get());
+    ToolTipWindow *tip = button->toolTipWindow();
+    QVERIFY(tip);
+    QVERIFY(tip->textColour() != tip->backColour());
+    QCOMPARE(tip->backColour(), QColor(255, 255, 225));
+    QCOMPARE(tip->textColour(), QColor(0, 0, 0));
 }
 
 void TestStyleButton::toolTipIsBuiltAfreshOnEachEntry()

@@ -83,7 +83,12 @@ void StyleButton::CreateToolTip()
     if (!m_ToolTipTitle.isEmpty() || m_ToolTipIcon != 0)
         m_ToolTipWindow->setTitle(m_ToolTipIcon, m_ToolTipTitle);
     // 0 (black) keeps the system colour; references to system colours are resolved first.
-    if (m_ToolTipForeColor != 0)
+    // The stored defaults are crossed (fore colour = the system tooltip background), so a
+    // button whose set leaves them out would write its tip in the colour of the tip
+    // itself; a text colour equal to the background the tip will have is not sent.
+    const host::OleColor back = m_ToolTipBackColor != 0 ? host::TranslateColor(m_ToolTipBackColor)
+                                                        : host::GetSysColor(host::COLOR_INFOBK);
+    if (m_ToolTipForeColor != 0 && host::TranslateColor(m_ToolTipForeColor) != back)
         m_ToolTipWindow->setTipTextColor(host::TranslateColor(m_ToolTipForeColor));
     if (m_ToolTipBackColor != 0)
         m_ToolTipWindow->setTipBkColor(host::TranslateColor(m_ToolTipBackColor));

@@ -82,9 +82,12 @@ void StyleButton::UserControl_Show()
 {
     // The control shows its own tooltip: it takes the host's text over and leaves the host
     // none to show. A second show without a hide would take the emptied text, so it is
-    // taken only once.
+    // taken only once; and a host without a text of its own does not wipe a ToolTip the
+    // program set before the control was first shown.
     if (!m_ToolTipTaken) {
-        m_ToolTip = m_Host->extenderToolTipText();
+        const QString hostText = m_Host->extenderToolTipText();
+        if (!hostText.isEmpty())
+            m_ToolTip = hostText;
         m_Host->setExtenderToolTipText(QString());
         m_ToolTipTaken = true;
     }
