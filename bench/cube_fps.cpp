@@ -138,9 +138,21 @@ int main(int argc, char *argv[])
         bareFps += runBareLoop(seconds / kRounds, folder.path()) / kRounds;
     }
 
+    // Pictures with black texels: the shape has to be read back from every frame.
+    QTemporaryDir darkFolder;
+    double readBackFps = 0;
+    if (darkFolder.isValid() && cubetest::writeSideFiles(darkFolder.path())) {
+        QImage front = cubetest::sidePicture(1);
+        front.fill(Qt::black);
+        front.save(darkFolder.filePath(QStringLiteral("Side 1.bmp")), "BMP");
+        frmMain::setSideFolder(darkFolder.path());
+        readBackFps = runCubeWindow(seconds / kRounds).framesPerSecond;
+    }
+
     std::printf("cube_first_frame_cold_ms %.1f ms\n", coldFirstFrame);
     std::printf("cube_first_frame_ms %.1f ms\n", warmFirstFrame);
     std::printf("cube_loop_fps %.0f frames/s\n", cubeFps);
+    std::printf("cube_loop_readback_fps %.0f frames/s\n", readBackFps);
     std::printf("bare_loop_fps %.0f frames/s\n", bareFps);
     std::printf("cube_fps_ratio %.2f ratio\n", bareFps > 0 ? cubeFps / bareFps : 0.0);
     return 0;
