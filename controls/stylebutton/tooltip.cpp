@@ -19,7 +19,7 @@ constexpr int kIconSize = 16;    // title icon
 constexpr int kStemHeight = 12;  // balloon stem
 constexpr int kStemWidth = 14;
 constexpr int kRadius = 7;       // balloon corners
-constexpr int kPointerDrop = 20; // the tip sits below the pointer's arrow
+constexpr int kPointerDrop = 20; // the tip (or its stem) starts below the pointer's arrow
 
 QStyle::StandardPixmap titlePixmap(int icon)
 {
@@ -41,7 +41,8 @@ QFont titleFont(const QFont &base)
 } // namespace
 
 ToolTipWindow::ToolTipWindow(QWidget *owner, quint32 style)
-    : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint), m_style(style)
+    : QWidget(owner, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput),
+      m_style(style)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -166,11 +167,12 @@ void ToolTipWindow::layOut(QPoint anchor)
         screenRect = screen->availableGeometry();
 
     // Below the pointer when there is room, else above it.
-    QPoint topLeft(anchor.x() - (isBalloon() ? 2 * kRadius + kStemWidth / 2 : 0),
-                   anchor.y() + (isBalloon() ? 0 : kPointerDrop));
+    // The tip never lies under the pointer itself: a window there would take the pointer
+    // away from the control and end the visit.
+    QPoint topLeft(anchor.x() - (isBalloon() ? 2 * kRadius : 0), anchor.y() + kPointerDrop);
     m_stemBelow = topLeft.y() + h > screenRect.bottom();
     if (m_stemBelow)
-        topLeft.setY(anchor.y() - h - (isBalloon() ? 0 : 4));
+        topLeft.setY(anchor.y() - h - 4);
     topLeft.setX(std::clamp(topLeft.x(), screenRect.left(), std::max(screenRect.left(), screenRect.right() - w)));
     m_stemX = std::clamp(anchor.x() - topLeft.x(), kRadius, std::max(kRadius, w - kRadius - kStemWidth));
     setGeometry(QRect(topLeft, QSize(w, h)));
