@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 namespace host {
 
@@ -22,51 +23,110 @@ QRgb toRgb(OleColor c)
     return qRgb(redOf(c), greenOf(c), blueOf(c));
 }
 
-// Whether the image can be written as 32-bit scanlines; every surface is, other images go
-// through QImage's own (slower) pixel access.
-bool is32Bit(const QImage &dc)
+// Direct access to an image's pixels for one drawing call: the 32-bit scanlines are
+// fetched once (one detach), not per pixel. Images of other depths go through QImage's own
+// pixel access.
+class Raster
 {
-    return dc.depth() == 32;
-}
-
-void plot(QImage &dc, int x, int y, QRgb rgb)
-{
-    if (x < 0 || y < 0 || x >= dc.width() || y >= dc.height())
-        return;
-    if (is32Bit(dc))
-        reinterpret_cast<QRgb *>(dc.scanLine(y))[x] = rgb;
-    else
-        dc.setPixel(x, y, rgb);
-}
-
-// Pixels x0..x1-1 of row y, clipped.
-void hspan(QImage &dc, int y, long long x0, long long x1, QRgb rgb)
-{
-    if (y < 0 || y >= dc.height())
-        return;
-    const int from = static_cast<int>(std::max<long long>(x0, 0));
-    const int to = static_cast<int>(std::min<long long>(x1, dc.width()));
-    if (from >= to)
-        return;
-    if (is32Bit(dc)) {
-        QRgb *row = reinterpret_cast<QRgb *>(dc.scanLine(y));
-        std::fill(row + from, row + to, rgb);
-    } else {
-        for (int x = from; x < to; ++x)
-            dc.setPixel(x, y, rgb);
+public:
+    explicit Raster(QImage &dc)
+        : m_dc(dc), m_w(dc.width()), m_h(dc.height()), m_direct(dc.depth() == 32 && !dc.isNull()),
+          m_bits(m_direct ? dc.bits() : nullptr), m_stride(dc.bytesPerLine())
+    {
     }
+    int width() const { return m_w; }
+    int height() const { return m_h; }
+
+    void plot(long long x, long long y, QRgb rgb)
+    {
+        if (x < 0 || y < 0 || x >= m_w || y >= m_h)
+            return;
+        if (m_direct)
+            row(static_cast<int>(y))[x] = rgb;
+        else
+            m_dc.setPixel(static_cast<int>(x), static_cast<int>(y), rgb);
+    }
+
+    // Pixels x0..x1-1 of row y, clipped.
+    void hspan(long long y, long long x0, long long x1, QRgb rgb)
+    {
+        if (y < 0 || y >= m_h)
+            return;
+        const int from = static_cast<int>(std::max<long long>(x0, 0));
+        const int to = static_cast<int>(std::min<long long>(x1, m_w));
+        if (from >= to)
+            return;
+        if (m_direct) {
+            QRgb *line = row(static_cast<int>(y));
+            std::fill(line + from, line + to, rgb);
+        } else {
+            for (int x = from; x < to; ++x)
+                m_dc.setPixel(x, static_cast<int>(y), rgb);
+        }
+    }
+
+    // Pixels y0..y1-1 of column x, clipped.
+    void vspan(long long x, long long y0, long long y1, QRgb rgb)
+    {
+        if (x < 0 || x >= m_w)
+            return;
+        const int from = static_cast<int>(std::max<long long>(y0, 0));
+        const int to = static_cast<int>(std::min<long long>(y1, m_h));
+        for (int y = from; y < to; ++y) {
+            if (m_direct)
+                row(y)[x] = rgb;
+            else
+                m_dc.setPixel(static_cast<int>(x), y, rgb);
+        }
+    }
+
+private:
+    QRgb *row(int y) { return reinterpret_cast<QRgb *>(m_bits + m_stride * y); }
+
+    QImage &m_dc;
+    int m_w, m_h;
+    bool m_direct;
+    uchar *m_bits;
+    qsizetype m_stride;
+};
+
+// Rounds half to even. Adding and taking away 1.5 * 2^23 lets the FPU's round-to-nearest-
+// even mode do the rounding without a library call (the paints round hundreds of values);
+// far-off values take the library route.
+inline int roundHalfEven(float v)
+{
+    if (std::fabs(v) < 4194304.0f) {
+        const float magic = 12582912.0f;
+        return static_cast<int>((v + magic) - magic);
+    }
+    return static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(v)), double(INT_MIN), double(INT_MAX)));
 }
 
-// Pixels y0..y1-1 of column x, clipped.
-void vspan(QImage &dc, int x, long long y0, long long y1, QRgb rgb)
+// Single-precision per-channel steps of a gradient, as the looks were tuned with.
+struct Steps
 {
-    if (x < 0 || x >= dc.width())
-        return;
-    const int from = static_cast<int>(std::max<long long>(y0, 0));
-    const int to = static_cast<int>(std::min<long long>(y1, dc.height()));
-    for (int y = from; y < to; ++y)
-        plot(dc, x, y, rgb);
-}
+    float from[3], step[3];
+    Steps(OleColor start, OleColor end, long long n)
+    {
+        const int a[3] = {redOf(start), greenOf(start), blueOf(start)};
+        const int b[3] = {redOf(end), greenOf(end), blueOf(end)};
+        for (int k = 0; k < 3; ++k) {
+            from[k] = static_cast<float>(a[k]);
+            step[k] = (static_cast<float>(b[k]) - static_cast<float>(a[k])) / static_cast<float>(n);
+        }
+    }
+    // RGB of step i: each channel start + step * i, rounded half to even; a colour channel
+    // above 255 counts as 255 (only reachable with i outside 0..n).
+    QRgb at(long long i) const
+    {
+        int c[3];
+        for (int k = 0; k < 3; ++k)
+            c[k] = std::clamp(roundHalfEven(from[k] + step[k] * static_cast<float>(i)), 0, 255);
+        return qRgb(c[0], c[1], c[2]);
+    }
+};
+
+void drawLine(Raster &r, int x1, int y1, int x2, int y2, QRgb rgb);
 
 } // namespace
 
@@ -99,33 +159,33 @@ OleColor GradientStep(OleColor start, OleColor end, int i, int n)
 {
     if (n == 0)
         throw DivisionByZero();
-    // Single-precision steps, as the looks were tuned with; the value is rounded half to even.
-    const auto channel = [i, n](int from, int to) {
-        const float step = (static_cast<float>(to) - static_cast<float>(from)) / static_cast<float>(n);
-        const float value = static_cast<float>(from) + step * static_cast<float>(i);
-        return static_cast<int>(std::nearbyint(value));
-    };
-    return RGB(channel(redOf(start), redOf(end)), channel(greenOf(start), greenOf(end)),
-               channel(blueOf(start), blueOf(end)));
+    const QRgb c = Steps(start, end, n).at(i);
+    return RGB(qRed(c), qGreen(c), qBlue(c));
 }
 
 // --- lines, pixels, fills ---------------------------------------------------------------
 
 void DrawLineOn(QImage &dc, int x1, int y1, int x2, int y2, OleColor colour)
 {
-    const QRgb rgb = toRgb(colour);
+    Raster r(dc);
+    drawLine(r, x1, y1, x2, y2, toRgb(colour));
+}
+
+namespace {
+void drawLine(Raster &dc, int x1, int y1, int x2, int y2, QRgb rgb)
+{
     if (y1 == y2) {
         if (x1 <= x2)
-            hspan(dc, y1, x1, x2, rgb);
+            dc.hspan(y1, x1, x2, rgb);
         else
-            hspan(dc, y1, static_cast<long long>(x2) + 1, static_cast<long long>(x1) + 1, rgb);
+            dc.hspan(y1, static_cast<long long>(x2) + 1, static_cast<long long>(x1) + 1, rgb);
         return;
     }
     if (x1 == x2) {
         if (y1 <= y2)
-            vspan(dc, x1, y1, y2, rgb);
+            dc.vspan(x1, y1, y2, rgb);
         else
-            vspan(dc, x1, static_cast<long long>(y2) + 1, static_cast<long long>(y1) + 1, rgb);
+            dc.vspan(x1, static_cast<long long>(y2) + 1, static_cast<long long>(y1) + 1, rgb);
         return;
     }
     // Any other slope: one pixel per step along the major axis, the minor coordinate
@@ -149,10 +209,10 @@ void DrawLineOn(QImage &dc, int x1, int y1, int x2, int y2, OleColor colour)
         const long long major = major0 + k * majorStep;
         const long long minor = minor0 + offset * minorStep;
         const long long x = xMajor ? major : minor, y = xMajor ? minor : major;
-        if (x >= 0 && y >= 0 && x < dc.width() && y < dc.height())
-            plot(dc, static_cast<int>(x), static_cast<int>(y), rgb);
+        dc.plot(x, y, rgb);
     }
 }
+} // namespace
 
 void DrawLine(Surface &surface, int x1, int y1, int x2, int y2, OleColor colour)
 {
@@ -161,7 +221,7 @@ void DrawLine(Surface &surface, int x1, int y1, int x2, int y2, OleColor colour)
 
 void SetPixel(QImage &dc, int x, int y, OleColor colour)
 {
-    plot(dc, x, y, toRgb(colour));
+    Raster(dc).plot(x, y, toRgb(colour));
 }
 
 OleColor GetPixel(const QImage &dc, int x, int y)
@@ -174,28 +234,18 @@ OleColor GetPixel(const QImage &dc, int x, int y)
 
 void SetPixels(QImage &dc, const PixelWrite *pixels, int count)
 {
-    if (!is32Bit(dc)) {
-        for (int k = 0; k < count; ++k)
-            SetPixel(dc, pixels[k].x, pixels[k].y, pixels[k].colour);
-        return;
-    }
-    const unsigned w = static_cast<unsigned>(dc.width()), h = static_cast<unsigned>(dc.height());
-    uchar *bits = dc.bits(); // detaches once, not per pixel
-    const qsizetype stride = dc.bytesPerLine();
-    for (int k = 0; k < count; ++k) {
-        const PixelWrite &p = pixels[k];
-        if (static_cast<unsigned>(p.x) >= w || static_cast<unsigned>(p.y) >= h)
-            continue;
-        reinterpret_cast<QRgb *>(bits + stride * p.y)[p.x] = toRgb(p.colour);
-    }
+    Raster r(dc);
+    for (int k = 0; k < count; ++k)
+        r.plot(pixels[k].x, pixels[k].y, toRgb(pixels[k].colour));
 }
 
 void FillRectColor(QImage &dc, int left, int top, int right, int bottom, OleColor colour)
 {
+    Raster r(dc);
     const QRgb rgb = toRgb(colour);
     const int y0 = std::max(top, 0), y1 = std::min(bottom, dc.height());
     for (int y = y0; y < y1; ++y)
-        hspan(dc, y, left, right, rgb);
+        r.hspan(y, left, right, rgb);
 }
 
 void FillBox(QImage &dc, int left, int top, int width, int height, OleColor colour)
@@ -298,13 +348,15 @@ void GradientRowsOn(QImage &dc, OleColor start, OleColor end, int x1, int y, int
         return;
     if (n == 0)
         throw DivisionByZero();
+    const Steps steps(start, end, n);
+    Raster r(dc);
     for (int i = 0; i <= n; ++i) {
         const long long row = static_cast<long long>(y) + i;
-        if (row >= dc.height())
+        if (row >= r.height())
             break; // the rest lies below the image
         if (row < 0)
             continue;
-        DrawLineOn(dc, x1, static_cast<int>(row), x2, static_cast<int>(row), GradientStep(start, end, i, n));
+        drawLine(r, x1, static_cast<int>(row), x2, static_cast<int>(row), steps.at(i));
     }
 }
 
@@ -320,15 +372,15 @@ void GradientColumns(Surface &surface, OleColor start, OleColor end, int x1, int
         return;
     if (n == 0)
         throw DivisionByZero();
-    QImage &dc = surface.image();
+    const Steps steps(start, end, n);
+    Raster r(surface.image());
     for (long long i = 0; i <= n; ++i) {
         const long long x = x1 + i;
-        if (x >= dc.width())
+        if (x >= r.width())
             break;
         if (x < 0)
             continue;
-        DrawLineOn(dc, static_cast<int>(x), y1, static_cast<int>(x), y2,
-                   GradientStep(start, end, static_cast<int>(i), static_cast<int>(n)));
+        drawLine(r, static_cast<int>(x), y1, static_cast<int>(x), y2, steps.at(i));
     }
 }
 
@@ -347,12 +399,29 @@ void DrawEtchedFrame(Surface &surface, int left, int top, int width, int height,
 
 // --- text -------------------------------------------------------------------------------
 
-void DrawText(Surface &surface, const QString &text, int left, int top, int right, int bottom,
-              unsigned format)
+namespace {
+
+// Text set without antialiasing covers whole pixels, so a laid-out caption is a set of
+// pixel runs in the text colour. The runs of the last few captions are kept: a button
+// repaints the same caption in the same place over and over, and laying text out again
+// costs more than the whole look.
+struct TextRun
 {
-    QImage &dc = surface.image();
-    if (dc.isNull() || text.isEmpty())
-        return;
+    int y, x0, x1;
+};
+
+struct TextStamp
+{
+    QString text;
+    QString fontKey;
+    int left, top, right, bottom;
+    unsigned format;
+    int width, height, dpmX, dpmY;
+    std::vector<TextRun> runs;
+};
+
+int qtTextFlags(unsigned format)
+{
     int flags = 0;
     if (format & DT_CENTER)
         flags |= Qt::AlignHCenter;
@@ -374,21 +443,100 @@ void DrawText(Surface &surface, const QString &text, int left, int top, int righ
     }
     if (!(format & DT_NOPREFIX))
         flags |= Qt::TextShowMnemonic; // without it Qt draws "&" as it stands
+    return flags;
+}
+
+// Lays the text out on `dc` in `colour`.
+void paintText(QImage &dc, const QFont &font, OleColor colour, const QString &text, int left, int top,
+               int right, int bottom, unsigned format)
+{
     QString shown = text;
     if (format & DT_SINGLELINE)
         shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-
     QPainter painter(&dc);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    QFont font = surface.font();
-    font.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(font);
-    painter.setPen(toQColor(surface.foreColor()));
+    painter.setPen(toQColor(colour));
     // GDI lets text run past the rectangle but not past the surface; the rectangle only
     // places it.
     const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
-    painter.drawText(box.isValid() ? box : QRect(left, top, 0, 0), flags, shown);
+    painter.drawText(box.isValid() ? box : QRect(left, top, 0, 0), qtTextFlags(format), shown);
+}
+
+// The runs of a caption, laid out once on a clear mask of the surface's size; false when
+// the text did not come out as whole pixels (then it is drawn directly every time).
+bool layOut(TextStamp &stamp, const QFont &font)
+{
+    QImage mask(stamp.width, stamp.height, QImage::Format_ARGB32_Premultiplied);
+    mask.setDotsPerMeterX(stamp.dpmX);
+    mask.setDotsPerMeterY(stamp.dpmY);
+    mask.fill(Qt::transparent);
+    paintText(mask, font, RGB(255, 255, 255), stamp.text, stamp.left, stamp.top, stamp.right, stamp.bottom,
+              stamp.format);
+    for (int y = 0; y < stamp.height; ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(mask.constScanLine(y));
+        for (int x = 0; x < stamp.width; ++x) {
+            const int alpha = qAlpha(line[x]);
+            if (alpha != 0 && alpha != 255)
+                return false;
+            if (alpha == 0)
+                continue;
+            int end = x + 1;
+            while (end < stamp.width && qAlpha(line[end]) == 255)
+                ++end;
+            stamp.runs.push_back({y, x, end});
+            x = end - 1;
+        }
+    }
+    return true;
+}
+
+std::vector<TextStamp> &stamps()
+{
+    static std::vector<TextStamp> kept;
+    return kept;
+}
+
+} // namespace
+
+void DrawText(Surface &surface, const QString &text, int left, int top, int right, int bottom,
+              unsigned format)
+{
+    QImage &dc = surface.image();
+    if (dc.isNull() || text.isEmpty())
+        return;
+    QFont font = surface.font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    if (dc.depth() != 32) {
+        paintText(dc, font, surface.foreColor(), text, left, top, right, bottom, format);
+        return;
+    }
+
+    const QString fontKey = font.key();
+    std::vector<TextStamp> &kept = stamps();
+    auto found = std::find_if(kept.begin(), kept.end(), [&](const TextStamp &k) {
+        return k.left == left && k.top == top && k.right == right && k.bottom == bottom && k.format == format
+               && k.width == dc.width() && k.height == dc.height() && k.dpmX == dc.dotsPerMeterX()
+               && k.dpmY == dc.dotsPerMeterY() && k.text == text && k.fontKey == fontKey;
+    });
+    if (found == kept.end()) {
+        TextStamp stamp{text, fontKey, left, top, right, bottom, format, dc.width(), dc.height(),
+                        dc.dotsPerMeterX(), dc.dotsPerMeterY(), {}};
+        if (!layOut(stamp, font)) {
+            paintText(dc, font, surface.foreColor(), text, left, top, right, bottom, format);
+            return;
+        }
+        constexpr std::size_t kKept = 16;
+        if (kept.size() >= kKept)
+            kept.pop_back();
+        kept.insert(kept.begin(), std::move(stamp));
+        found = kept.begin();
+    }
+    Raster r(dc);
+    const QRgb rgb = toRgb(surface.foreColor());
+    for (const TextRun &run : found->runs)
+        r.hspan(run.y, run.x0, run.x1, rgb);
 }
 
 } // namespace host

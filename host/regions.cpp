@@ -64,8 +64,10 @@ QRegion RoundRectRegion(int left, int top, int right, int bottom, int ew, int eh
         const int in = inset(i);
         rows.append(QRect(QPoint(left + in, bottom - 1 - i), QPoint(right - in - 1, bottom - 1 - i)));
     }
+    // United row by row, so Qt keeps the rows in its own banded form.
     QRegion region;
-    region.setRects(rows.constData(), static_cast<int>(rows.size()));
+    for (const QRect &row : rows)
+        region += row;
     return region;
 }
 

@@ -8,6 +8,7 @@
 #include "theme.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QtTest>
 
 using namespace host;
@@ -21,6 +22,15 @@ QImage blank(int w, int h, OleColor c = RGB(1, 2, 3))
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(toQColor(c));
     return image;
+}
+
+int count(const QImage &image, OleColor colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += at(image, x, y) == colour;
+    return n;
 }
 
 Surface surfaceOf(int w, int h)
@@ -61,6 +71,8 @@ private slots:
     void etchedFrame();
     void textIsDrawnWithoutAntialiasing_data();
     void textIsDrawnWithoutAntialiasing();
+
+    void repeatedTextMatchesAFreshLayout();
 
     void regionShapes_data();
     void regionShapes();
@@ -341,6 +353,30 @@ void TestDrawing::textIsDrawnWithoutAntialiasing()
     }
     QVERIFY(ink > 0);
     QCOMPARE(s.foreColor(), RGB(0, 0, 128));
+}
+
+void TestDrawing::repeatedTextMatchesAFreshLayout()
+{
+    // A caption drawn again comes from the kept layout; it must be the same pixels as Qt
+    // setting the text afresh, in whatever colour is current.
+    Surface first = surfaceOf(90, 30), again = surfaceOf(90, 30);
+    QImage fresh = first.image().copy();
+    first.setForeColor(RGB(0, 0, 0));
+    again.setForeColor(RGB(200, 0, 100));
+    const unsigned format = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+    DrawText(first, QStringLiteral("&Kept text"), 4, 4, 86, 26, format);
+    DrawText(again, QStringLiteral("&Kept text"), 4, 4, 86, 26, format);
+    DrawText(again, QStringLiteral("&Kept text"), 4, 4, 86, 26, format);
+
+    QPainter painter(&fresh);
+    QFont font = first.font();
+    font.setStyleStrategy(QFont::NoAntialias);
+    painter.setFont(font);
+    painter.setPen(QColor(200, 0, 100));
+    painter.drawText(QRect(4, 4, 82, 22), Qt::AlignCenter | Qt::TextShowMnemonic, QStringLiteral("&Kept text"));
+    painter.end();
+    QCOMPARE(again.image(), fresh);
+    QCOMPARE(count(first.image(), RGB(0, 0, 0)), count(fresh, RGB(200, 0, 100)));
 }
 
 // --- regions and theme ------------------------------------------------------------------

@@ -99,6 +99,8 @@ private slots:
     void iconPosition_data();
     void iconPosition();
     void highlightCastsAGreyIconShadow();
+    void pillCoversItsWholeShape_data();
+    void pillCoversItsWholeShape();
     void windowShapeFollowsTheStyle_data();
     void windowShapeFollowsTheStyle();
     void themedFallsBackWhenNoThemeDraws();
@@ -612,6 +614,37 @@ void TestPaint::highlightCastsAGreyIconShadow()
     rig.m_ButtonState = N;
     rig.Refresh();
     QCOMPARE(count(rig.surface().image(), grey), 0);
+}
+
+void TestPaint::pillCoversItsWholeShape_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QSize>("size");
+    for (const QSize size : {QSize(137, 57), QSize(40, 21), QSize(75, 33)}) {
+        QTest::addRow("idle %dx%d", size.width(), size.height()) << N << size;
+        QTest::addRow("lit %dx%d", size.width(), size.height()) << HOT << size;
+        QTest::addRow("down %dx%d", size.width(), size.height()) << P << size;
+    }
+}
+
+void TestPaint::pillCoversItsWholeShape()
+{
+    // The Pill look never sets the background: every pixel of its window shape must come
+    // from the pattern (corner blocks included), none from what was there before.
+    QFETCH(int, state);
+    QFETCH(QSize, size);
+    PaintRig rig;
+    rig.m_Style = StyleButton::Pill;
+    rig.m_Caption.clear();
+    rig.m_ButtonState = state;
+    rig.layoutFor(size.width(), size.height());
+    const OleColor sentinel = RGB(1, 254, 3);
+    rig.surface().setBackColor(sentinel);
+    rig.Refresh();
+    for (const QRect &run : rig.windowRegion())
+        for (int y = run.top(); y <= run.bottom(); ++y)
+            for (int x = run.left(); x <= run.right(); ++x)
+                QVERIFY2(at(rig, x, y) != sentinel, qPrintable(QStringLiteral("(%1,%2)").arg(x).arg(y)));
 }
 
 void TestPaint::windowShapeFollowsTheStyle_data()

@@ -170,7 +170,7 @@ QImage render(const Options &o)
 const char *const kStyleNames[] = {"Standard", "Thin", "Flat", "Etched", "Highlight", "Rounded",
                                    "Themed", "Gradient", "Soft", "Shiny", "Pill"};
 
-// Every style in every state, without and with the focus.
+// Every style in every state, without and with the focus, each cut to its window shape.
 QImage gallery()
 {
     const int cellW = 137, cellH = 57, gap = 10, labelW = 90, headerH = 24;
@@ -195,7 +195,11 @@ QImage gallery()
             o.disabled = c % 4 == 3;
             o.focus = c >= 4;
             o.caption = QStringLiteral("&Show Cube");
-            p.drawImage(labelW + gap + c * (cellW + gap), y, render(o));
+            // As on screen: only the window shape of the look shows.
+            const QPoint at(labelW + gap + c * (cellW + gap), y);
+            const QImage cell = render(o);
+            for (const QRect &run : RegionForStyle(style, cellW, cellH))
+                p.drawImage(run.translated(at), cell, run);
         }
     }
     return sheet;

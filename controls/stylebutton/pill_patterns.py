@@ -11,7 +11,9 @@ sampled 4 x 4 times; each sample takes its depth below the dark outline curve (a
 radius 9 whose ends meet the outline of the two edges), reads both edge profiles at that
 depth and mixes them by the angle around the corner. The outline therefore turns the corner
 without a seam, and the 16 samples anti-alias it into the near-white outside and into the
-pattern's shading inside. Pixels more than 1.5 pixels outside the outline are not drawn.
+pattern's shading inside. Every pixel inside the window shape (the rounded rectangle with
+an 18 x 18 corner ellipse) is drawn, and so is any pixel outside it within 1.5 pixels of the
+outline; the rest are not drawn.
 """
 import math
 import re
@@ -77,6 +79,17 @@ def sample(profile, depth):
     return profile[min(i, len(profile) - 1)]
 
 
+def region_inset(row):
+    """First column inside the window shape in corner row `row` (0 at the surface edge): the
+    rounded-region rule through the pixel centres 0..17 of the 18 x 18 corner ellipse."""
+    if row >= 9:
+        return 0
+    c = 8.5
+    dy = (c - row) / c
+    reach = c * math.sqrt(max(0.0, 1.0 - dy * dy))
+    return min(max(int(math.ceil(c - reach - 1e-9)), 0), 9)
+
+
 def block(horizontal, vertical):
     """Pixels of one corner block as (depth across, depth down, colour), both depths counted
     from the corner's two surface edges. `horizontal` is the profile of the side edge
@@ -114,7 +127,7 @@ def block(horizontal, vertical):
                         colour = tuple((1 - t) * a + t * b for a, b in zip(ch, cv))
                     for k in range(3):
                         acc[k] += colour[k]
-            if not near_outline:
+            if not near_outline and du < region_inset(dv):
                 continue
             n = SAMPLES * SAMPLES
             pixels.append((du, dv, tuple(int(round(c / n)) for c in acc)))
