@@ -344,8 +344,9 @@ void Form1::BuildAndShowCube()
     const QString folder = sideFolder();
 
     // Each side file, then its slot's path. A side file that cannot be written stops the
-    // road with one message; the files written before it stay as they are.
-    QString settingError;
+    // road with one message; the files written before it stay as they are. The settings
+    // reach the disk in one write, after the last of them.
+    host::SettingsStore::Batch settings;
     for (int i = 0; i < app::kSideCount; ++i) {
         const QImage side = app::composeSide(Image1[size_t(i)]->picture(), i + 1, useFrame ? &frame : nullptr, transparent);
         const QString file = app::sideFileName(folder, i + 1);
@@ -356,8 +357,7 @@ void Form1::BuildAndShowCube()
             Show();
             return;
         }
-        if (settingError.isEmpty())
-            app::writeEntry(app::imageEntry(i), sidePaths[size_t(i)], &settingError);
+        app::writeEntry(app::imageEntry(i), sidePaths[size_t(i)]);
     }
 
     // The frame path is kept also when "Use Frame" is off; then the options and colour.
@@ -367,12 +367,11 @@ void Form1::BuildAndShowCube()
         {app::Entry::TransparentColour, app::decimal(static_cast<qint32>(transparent))},
         {app::Entry::UseFrame, app::decimal(useFrame ? 1 : 0)},
     };
-    for (const auto &[entry, value] : rest) {
-        if (settingError.isEmpty())
-            app::writeEntry(entry, value, &settingError);
-    }
+    for (const auto &[entry, value] : rest)
+        app::writeEntry(entry, value);
     // The sides are written, so the cube can still show them; the choices are not kept.
-    if (!settingError.isEmpty())
+    QString settingError;
+    if (!settings.commit(QLatin1String(app::kAppName), &settingError))
         host::MsgBox(QStringLiteral("The settings cannot be saved in \"%1\": %2.")
                          .arg(QDir::toNativeSeparators(host::SettingsStore::fileName(QLatin1String(app::kAppName))),
                               settingError));

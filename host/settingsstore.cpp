@@ -12,6 +12,7 @@ namespace host {
 namespace {
 struct Stores
 {
+    int batches = 0; // open SettingsStore::Batch objects
     // The config folder the open stores were made for; QSettings fixes its user path at
     // first use, so a change of XDG_CONFIG_HOME has to be handed to it explicitly.
     QString configHome;
@@ -75,6 +76,8 @@ bool SettingsStore::SaveSetting(const QString &appName, const QString &section, 
 {
     QSettings &s = store(appName);
     s.setValue(keyPath(section, key), value);
+    if (stores().batches > 0)
+        return true;
     s.sync();
     if (s.status() != QSettings::NoError) {
         if (error)
@@ -92,6 +95,33 @@ void SettingsStore::flush()
 QString SettingsStore::fileName(const QString &appName)
 {
     return store(appName).fileName();
+}
+
+SettingsStore::Batch::Batch()
+{
+    ++stores().batches;
+}
+
+SettingsStore::Batch::~Batch()
+{
+    if (m_open)
+        commit(QStringLiteral("Vexorin"));
+}
+
+bool SettingsStore::Batch::commit(const QString &appName, QString *error)
+{
+    if (m_open) {
+        m_open = false;
+        --stores().batches;
+    }
+    QSettings &s = store(appName);
+    s.sync();
+    if (s.status() != QSettings::NoError) {
+        if (error)
+            *error = reasonFor(s);
+        return false;
+    }
+    return true;
 }
 
 void SettingsStore::reset()

@@ -19,6 +19,22 @@ public:
     static void flush();
     // The file behind the store of `appName`.
     static QString fileName(const QString &appName);
+    // Within a batch each value is stored at once for reading, but the file is written
+    // only once, when the batch commits: a group of writes costs one write to disk.
+    class Batch
+    {
+    public:
+        Batch();
+        ~Batch(); // commits when commit() was not called
+        Batch(const Batch &) = delete;
+        Batch &operator=(const Batch &) = delete;
+        // Writes the file; returns false and a reason when it cannot be written.
+        bool commit(const QString &appName, QString *error = nullptr);
+
+    private:
+        bool m_open = true;
+    };
+
     // Forgets every open store, so the next access reads the file afresh (tests point
     // XDG_CONFIG_HOME at a new folder between cases; a change of it is also noticed alone).
     static void reset();

@@ -19,6 +19,7 @@ private slots:
     void storedColourComesBackTheSame();
     void changedConfigFolderIsNoticed();
     void unwritableStoreGivesAReason();
+    void batchWritesTheFileOnceAtTheEnd();
 };
 
 void tst_Settings::emptyStoreGivesEveryDefault()
@@ -135,6 +136,37 @@ void tst_Settings::unwritableStoreGivesAReason()
     qputenv("XDG_CONFIG_HOME", f.config.filePath("blocked").toUtf8());
     QString reason;
     QVERIFY(!app::writeEntry(Entry::Startup, "1", &reason));
+    QVERIFY(!reason.isEmpty());
+}
+
+void tst_Settings::batchWritesTheFileOnceAtTheEnd()
+{
+    apptest::Fixture f;
+    f.store(Entry::Startup, "0");
+    const QString file = host::SettingsStore::fileName("Vexorin");
+    {
+        host::SettingsStore::Batch batch;
+        f.store(Entry::Startup, "1");
+        f.store(Entry::Image0, "/x.jpg");
+        QCOMPARE(app::readEntry(Entry::Startup), QStringLiteral("1"));
+        QFile onDisk(file);
+        QVERIFY(onDisk.open(QIODevice::ReadOnly));
+        QVERIFY(!onDisk.readAll().contains("x.jpg"));
+        QVERIFY(batch.commit("Vexorin"));
+    }
+    QSettings raw(file, QSettings::IniFormat);
+    QCOMPARE(raw.value("Startup/Value").toString(), QStringLiteral("1"));
+    QCOMPARE(raw.value("Image/ 0").toString(), QStringLiteral("/x.jpg"));
+
+    // A batch into a store that cannot be written fails at its commit, with a reason.
+    QFile blocker(f.config.filePath("blocked"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    qputenv("XDG_CONFIG_HOME", f.config.filePath("blocked").toUtf8());
+    host::SettingsStore::Batch failing;
+    QVERIFY(app::writeEntry(Entry::Startup, "1"));
+    QString reason;
+    QVERIFY(!failing.commit("Vexorin", &reason));
     QVERIFY(!reason.isEmpty());
 }
 
