@@ -52,16 +52,18 @@ void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button)
     QCoreApplication::sendEvent(w, &event);
 }
 
-void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false)
+void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, quint64 timestamp = 0)
 {
     QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString(),
                     autoRepeat);
+    event.setTimestamp(timestamp);
     QCoreApplication::sendEvent(w, &event);
 }
 
 // Plays a sequence of user actions: L left click, R right click, M middle click,
 // D left double click (the second click of it; Qt's order), S Space press and release,
-// s Space press only, r a Space auto-repeat, u Space release, E Enter press and release.
+// s Space press only, r a Space auto-repeat, t an unflagged one, u Space release, E Enter
+// press and release.
 void play(QWidget *w, const QString &actions)
 {
     for (const QChar a : actions) {
@@ -88,6 +90,13 @@ void play(QWidget *w, const QString &actions)
             sendKey(w, QEvent::KeyRelease, Qt::Key_Space, true);
             sendKey(w, QEvent::KeyPress, Qt::Key_Space, true);
             break;
+        case 't': { // a repeat the way the X server sends it, unflagged: one time stamp
+            static quint64 now = 1000;
+            now += 40;
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Space, false, now);
+            sendKey(w, QEvent::KeyPress, Qt::Key_Space, false, now);
+            break;
+        }
         case 'u': sendKey(w, QEvent::KeyRelease, Qt::Key_Space); break;
         case 'E':
             sendKey(w, QEvent::KeyPress, Qt::Key_Return);
@@ -456,6 +465,9 @@ void TestStyleButton::clicksAndState_data()
     QTest::newRow("space") << push << "S" << 1 << hot << false;
     QTest::newRow("space held") << push << "s" << 1 << pressed << false;
     QTest::newRow("space auto-repeat") << push << "srrru" << 1 << hot << false;
+    QTest::newRow("space held, unflagged repeats") << push << "sttt" << 1 << pressed << false;
+    QTest::newRow("space unflagged repeats, released") << push << "stttu" << 1 << hot << false;
+    QTest::newRow("toggle space held") << toggle << "sttu" << 1 << pressed << true;
     QTest::newRow("enter") << push << "E" << 0 << normal << false;
     QTest::newRow("toggle on") << toggle << "L" << 1 << pressed << true;
     QTest::newRow("toggle off") << toggle << "LL" << 2 << hot << false;

@@ -224,6 +224,7 @@ protected:
     quint32 m_AboutWindowStyle = 0;
     bool m_ToolTipTaken = false;      // the host's tooltip text is held in ToolTip (shown)
     bool m_InDoubleClick = false;     // the release that ends a double click is no click
+    quint64 m_SpaceReleaseTime = 0;   // time stamp of the last Space release (repeat test)
     host::ControlHost *m_Host;        // Qt child of the control
     QPointer<ToolTipWindow> m_ToolTipWindow; // Qt child of the control, rebuilt on entry
     std::unique_ptr<AboutBox> m_About;

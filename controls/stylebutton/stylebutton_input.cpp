@@ -173,8 +173,14 @@ void StyleButton::keyPressEvent(QKeyEvent *event)
         event->ignore(); // Enter and every other key are the window's
         return;
     }
-    // A held Space is one press: the repeats change nothing.
-    if (!event->isAutoRepeat()) {
+    // A held Space is one press. The X server repeats a held key as a release and a press
+    // with the same time stamp; Qt flags the pair as a repeat only when it sees both at
+    // once, so a press at the very instant of the last release is taken as a repeat too:
+    // it shows the button down again but is no new click.
+    const bool unflaggedRepeat = m_SpaceReleaseTime != 0 && event->timestamp() == m_SpaceReleaseTime;
+    if (unflaggedRepeat) {
+        UserControl_KeyDown(kSpace);
+    } else if (!event->isAutoRepeat()) {
         UserControl_KeyDown(kSpace);
         UserControl_KeyPress(kSpace);
     }
@@ -187,8 +193,10 @@ void StyleButton::keyReleaseEvent(QKeyEvent *event)
         event->ignore();
         return;
     }
-    if (!event->isAutoRepeat())
+    if (!event->isAutoRepeat()) {
+        m_SpaceReleaseTime = event->timestamp();
         UserControl_KeyUp(kSpace);
+    }
     event->accept();
 }
 
