@@ -179,17 +179,21 @@ QRegion frmMain::frameShape()
     const int width = viewport[2];
     const int height = viewport[3];
     // When no texel can come out black, the shape is the cube's outline, which costs no
-    // read-back (reading the frame waits for the renderer to finish it).
-    if (outlineIsExact()) {
-        bool exact = false;
-        QRegion outline = outlineShape(width, height, exact);
-        if (exact) {
-            m_shapeSource = ShapeSource::Outline;
-            return outline;
-        }
+    // read-back (reading the frame waits for the renderer to finish it). Otherwise the
+    // frame is read back, but only around the outline: nothing is drawn outside it.
+    bool exact = false;
+    const QRegion outline = outlineShape(width, height, exact);
+    if (exact && outlineIsExact()) {
+        m_shapeSource = ShapeSource::Outline;
+        return outline;
     }
     m_shapeSource = ShapeSource::ReadBack;
-    return readBackShape(width, height);
+    if (exact && outline.isEmpty())
+        return outline; // beyond the far plane: nothing drawn
+    QRect area;
+    if (exact) // a pixel of margin for rounding differences at the edges
+        area = outline.boundingRect().adjusted(-2, -2, 2, 2) & QRect(0, 0, width, height);
+    return readBackShape(width, height, area);
 }
 
 QRegion frmMain::outlineShape(int width, int height, bool &exact) const
@@ -233,14 +237,20 @@ QRegion frmMain::outlineShape(int width, int height, bool &exact) const
     return host::regionFromConvexPoints(std::move(points), QSize(width, height));
 }
 
-QRegion frmMain::readBackShape(int width, int height)
+QRegion frmMain::readBackShape(int width, int height, QRect area)
 {
     if (width <= 0 || height <= 0)
         return QRegion();
-    m_readBack.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    if (area.isEmpty())
+        area = QRect(0, 0, width, height);
+    m_readBack.resize(static_cast<size_t>(area.width()) * static_cast<size_t>(area.height()) * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readBack.data());
-    return host::regionFromBgra(m_readBack.data(), width, height, qsizetype(width) * 4, true);
+    // OpenGL counts rows from the bottom.
+    glReadPixels(area.left(), height - 1 - area.bottom(), area.width(), area.height(), GL_BGRA_EXT,
+                 GL_UNSIGNED_BYTE, m_readBack.data());
+    return host::regionFromBgra(m_readBack.data(), area.width(), area.height(),
+                                qsizetype(area.width()) * 4, true)
+        .translated(area.topLeft());
 }
 
 void frmMain::Form_Unload(int &cancel)

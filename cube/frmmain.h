@@ -53,7 +53,9 @@ public:
     // The outline sets `exact` false when only the frame itself can tell (the cube cut
     // by a clipping plane).
     QRegion outlineShape(int width, int height, bool &exact) const;
-    QRegion readBackShape(int width, int height);
+    // Reads the frame back within `area` (device pixels, y down; the whole drawing area
+    // when empty): nothing is drawn outside the cube's outline, so that is all it needs.
+    QRegion readBackShape(int width, int height, QRect area = QRect());
 
     // Where the side files are read from: the program folder unless set (tests, benchmarks).
     static void setSideFolder(const QString &folder);
