@@ -29,7 +29,9 @@
 namespace {
 
 constexpr int kWidth = 4000, kHeight = 3000; // 12 megapixels
-constexpr int kRuns = 3;
+// Each road is run this many times and the fastest run counts, on both sides: the machine
+// is shared, and the fastest run is the one least disturbed by others.
+constexpr int kRuns = 5;
 
 // A photograph-like picture: gradients, waves of several sizes and grain.
 bool makePicture(const QString &path, int seed)
@@ -64,10 +66,9 @@ double peakResidentMB()
     return -1;
 }
 
-double median(std::vector<double> v)
+double fastest(const std::vector<double> &v)
 {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    return *std::min_element(v.begin(), v.end());
 }
 
 // Stands in for the cube window: the benchmark times the road up to the cube, not the cube.
@@ -161,16 +162,16 @@ int main(int argc, char *argv[])
         peer.push_back(clock.nsecsElapsed() / 1e9);
     }
 
-    print("startup_seven_12mp_slots", median(startup), "s");
-    print("compose_six_sides", median(compose), "s");
-    print("our_total", median(total), "s");
+    print("startup_seven_12mp_slots", fastest(startup), "s");
+    print("compose_six_sides", fastest(compose), "s");
+    print("our_total", fastest(total), "s");
     print("slot_pixels", slotMB, "MB");
     print("peak_resident", peakResidentMB(), "MB");
     if (peer.empty()) {
         std::printf("peer_convert_six unavailable s\n");
         return 0;
     }
-    print("peer_convert_six", median(peer), "s");
-    print("ratio_to_peer", median(total) / median(peer), "x");
+    print("peer_convert_six", fastest(peer), "s");
+    print("ratio_to_peer", fastest(total) / fastest(peer), "x");
     return 0;
 }
