@@ -39,7 +39,8 @@ void DriveList::fill()
 {
     QStringList roots;
     for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
-        if (volume.isValid() && volume.isReady())
+        // Single files bind-mounted into the tree are volumes too, but hold no folders.
+        if (volume.isValid() && volume.isReady() && QFileInfo(volume.rootPath()).isDir())
             roots << volume.rootPath();
     }
     roots.removeDuplicates();

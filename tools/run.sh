@@ -66,16 +66,22 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 
   click 324 60                  # Show Cube
   shot 04-cube 3
-  xdotool key Escape
-  shot 05-picker-back 1.5
   ls -l "$(dirname "$exe")"/Side*.bmp > "$shots/side-files.txt" 2>&1 || true
+  cube=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$win" | head -1 || true)
+  # A double click on the tray icon (right end of the tray bar) brings the picker back
+  # over the running cube.
+  xdotool mousemove 1268 12 click --repeat 2 --delay 80 1
+  shot 05-picker-over-running-cube 1
+  if [ -n "$cube" ]; then xdotool windowfocus "$cube" 2>/dev/null || true; fi
+  xdotool key Escape
+  shot 06-picker-back 1.5
 
   click 324 500                 # Exit
   sleep 0.5; kill $pid 2>/dev/null || true; wait $pid 2>/dev/null || true
 
   "$exe" & pid=$!
   win=$(xdotool search --sync --onlyvisible --name "^Vexorin$" | head -1)
-  shot 06-restarted-restored 1.5
+  shot 07-restarted-restored 1.5
   click 324 500
   sleep 0.5; kill $pid 2>/dev/null || true
   kill %1 2>/dev/null || true
