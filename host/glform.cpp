@@ -124,7 +124,7 @@ GlForm::GlForm() : m_closeReceiver(std::make_unique<QObject>()) {}
 GlForm::~GlForm()
 {
     // The handlers of a derived form are gone by now: drop the window without them.
-    m_window.reset();
+    destroyNativeWindow();
 }
 
 QSurfaceFormat GlForm::surfaceFormat()
@@ -165,6 +165,11 @@ void GlForm::createNativeWindow()
 
 void GlForm::destroyNativeWindow()
 {
+    // A context left current on the window (a form dropped without its unload) must not
+    // outlive the surface it draws on.
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    if (context && m_window && context->surface() == m_window.get())
+        context->doneCurrent();
     m_window.reset();
     m_shaped = false;
 }
