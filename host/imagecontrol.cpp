@@ -5,6 +5,28 @@
 
 namespace host {
 
+void ClickAndPointer::press(const QMouseEvent *event)
+{
+    m_pressed = event->button() == Qt::LeftButton;
+}
+
+bool ClickAndPointer::release(const QWidget *control, const QMouseEvent *event)
+{
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       control->rect().contains(event->position().toPoint());
+    m_pressed = false;
+    return click;
+}
+
+void ClickAndPointer::setPointer(QWidget *control, int code)
+{
+    m_pointer = code;
+    if (code == vbCustom)
+        control->setCursor(m_icon);
+    else
+        control->unsetCursor();
+}
+
 ImageControl::ImageControl(QWidget *parent) : QFrame(parent)
 {
     setFrameStyle(QFrame::Box | QFrame::Plain);
@@ -18,15 +40,6 @@ void ImageControl::setPicture(const QImage &picture)
     update();
 }
 
-void ImageControl::setMousePointer(int code)
-{
-    m_pointer = code;
-    if (code == vbCustom)
-        setCursor(m_icon);
-    else
-        unsetCursor();
-}
-
 void ImageControl::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
@@ -37,17 +50,14 @@ void ImageControl::paintEvent(QPaintEvent *event)
     p.drawImage(contentsRect(), m_picture);
 }
 
-// A click is a press and a release of the left button over the control.
 void ImageControl::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    m_mouse.press(event);
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click)
+    if (m_mouse.release(this, event))
         emit clicked();
 }
 
@@ -81,15 +91,6 @@ qint64 PictureBox::Point(int x, int y) const
     return fromQColor(m_image.pixelColor(x, y));
 }
 
-void PictureBox::setMousePointer(int code)
-{
-    m_pointer = code;
-    if (code == vbCustom)
-        setCursor(m_icon);
-    else
-        unsetCursor();
-}
-
 void PictureBox::redraw()
 {
     if (m_image.size() != size())
@@ -116,14 +117,12 @@ void PictureBox::paintEvent(QPaintEvent *)
 
 void PictureBox::mousePressEvent(QMouseEvent *event)
 {
-    m_pressed = event->button() == Qt::LeftButton;
+    m_mouse.press(event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-    m_pressed = false;
-    if (click)
+    if (m_mouse.release(this, event))
         emit clicked();
 }
 

@@ -10,10 +10,30 @@
 #include <QFrame>
 #include <QImage>
 
+class QMouseEvent;
+
 namespace host {
 
 // Mouse pointer codes: the default arrow, or the control's own shape.
 enum MousePointer : int { vbDefault = 0, vbCustom = 99 };
+
+// What both controls share: a click is a left press and release over the control, and the
+// pointer is the default arrow or the control's own shape.
+class ClickAndPointer
+{
+public:
+    void press(const QMouseEvent *event);
+    // True when this release completes a click on `control`.
+    bool release(const QWidget *control, const QMouseEvent *event);
+    void setPointer(QWidget *control, int code);
+    int pointer() const { return m_pointer; }
+    void setIcon(const QCursor &cursor) { m_icon = cursor; }
+
+private:
+    QCursor m_icon;
+    int m_pointer = vbDefault;
+    bool m_pressed = false;
+};
 
 class ImageControl : public QFrame
 {
@@ -25,9 +45,9 @@ public:
     const QImage &picture() const { return m_picture; }
 
     // Pointer code 99 shows `MouseIcon`, 0 the default arrow.
-    void setMousePointer(int code);
-    int mousePointer() const { return m_pointer; }
-    void setMouseIcon(const QCursor &cursor) { m_icon = cursor; }
+    void setMousePointer(int code) { m_mouse.setPointer(this, code); }
+    int mousePointer() const { return m_mouse.pointer(); }
+    void setMouseIcon(const QCursor &cursor) { m_mouse.setIcon(cursor); }
 
 signals:
     void clicked();
@@ -41,9 +61,7 @@ protected:
 
 private:
     QImage m_picture;
-    QCursor m_icon;
-    int m_pointer = vbDefault;
-    bool m_pressed = false;
+    ClickAndPointer m_mouse;
 };
 
 class PictureBox : public QWidget
@@ -61,9 +79,9 @@ public:
     qint64 Point(int x, int y) const;
     const QImage &image() const { return m_image; }
 
-    void setMousePointer(int code);
-    int mousePointer() const { return m_pointer; }
-    void setMouseIcon(const QCursor &cursor) { m_icon = cursor; }
+    void setMousePointer(int code) { m_mouse.setPointer(this, code); }
+    int mousePointer() const { return m_mouse.pointer(); }
+    void setMouseIcon(const QCursor &cursor) { m_mouse.setIcon(cursor); }
 
 signals:
     void clicked();
@@ -80,9 +98,7 @@ private:
     QImage m_image;
     QImage m_picture;
     OleColor m_backColor = 0xFFFFFF;
-    QCursor m_icon;
-    int m_pointer = vbDefault;
-    bool m_pressed = false;
+    ClickAndPointer m_mouse;
 };
 
 } // namespace host

@@ -60,6 +60,16 @@ QString reasonFor(const QSettings &s)
         return QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(file.absolutePath()));
     return QStringLiteral("access denied or the disk is full");
 }
+// Writes the store's file; false and a reason when that fails.
+bool writeOut(QSettings &s, QString *error)
+{
+    s.sync();
+    if (s.status() == QSettings::NoError)
+        return true;
+    if (error)
+        *error = reasonFor(s);
+    return false;
+}
 } // namespace
 
 QString SettingsStore::GetSetting(const QString &appName, const QString &section, const QString &key,
@@ -78,13 +88,7 @@ bool SettingsStore::SaveSetting(const QString &appName, const QString &section, 
     s.setValue(keyPath(section, key), value);
     if (stores().batches > 0)
         return true;
-    s.sync();
-    if (s.status() != QSettings::NoError) {
-        if (error)
-            *error = reasonFor(s);
-        return false;
-    }
-    return true;
+    return writeOut(s, error);
 }
 
 void SettingsStore::flush()
@@ -114,14 +118,7 @@ bool SettingsStore::Batch::commit(const QString &appName, QString *error)
         m_open = false;
         --stores().batches;
     }
-    QSettings &s = store(appName);
-    s.sync();
-    if (s.status() != QSettings::NoError) {
-        if (error)
-            *error = reasonFor(s);
-        return false;
-    }
-    return true;
+    return writeOut(store(appName), error);
 }
 
 void SettingsStore::reset()
