@@ -72,6 +72,7 @@ private slots:
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
     void trayMenuExitEndsTheProgram();
+    void closingThePickerEndsTheProgram();
 };
 
 void tst_App::firstRunStartsEmpty()
@@ -523,6 +524,18 @@ void tst_App::trayMenuExitEndsTheProgram()
     QVERIFY(picker.mnuFile()->actions().contains(picker.mnuSysTrayExit));
     picker.mnuSysTrayExit->trigger();
     QCOMPARE(f.ends, 1);
+    QVERIFY(!storedKey("Startup/Value"));
+}
+
+void tst_App::closingThePickerEndsTheProgram()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    picker.Check1->setChecked(true);
+    picker.widget()->close(); // the window manager's close button
+    QTRY_COMPARE(f.ends, 1);
+    QVERIFY(!picker.isLoaded());
     QVERIFY(!storedKey("Startup/Value"));
 }
 
