@@ -17,7 +17,6 @@ private slots:
     void intRoundTrip();
     void stringRoundTrip_data();
     void stringRoundTrip();
-    void boolRoundTrip();
     void fontRoundTrip();
     void pictureRoundTrip();
     void valueEqualToWriteDefaultIsLeftOut_data();
@@ -69,16 +68,6 @@ void TestPropertyBag::stringRoundTrip()
     bag.writeString(QStringLiteral("Caption"), value);
     const PropertyBag back = PropertyBag::fromText(bag.toText());
     QCOMPARE(back.readString(QStringLiteral("Caption"), QStringLiteral("default")), value);
-}
-
-void TestPropertyBag::boolRoundTrip()
-{
-    PropertyBag bag;
-    bag.writeBool(QStringLiteral("On"), true);
-    bag.writeBool(QStringLiteral("Off"), false);
-    const PropertyBag back = PropertyBag::fromText(bag.toText());
-    QCOMPARE(back.readBool(QStringLiteral("On"), false), true);
-    QCOMPARE(back.readBool(QStringLiteral("Off"), true), false);
 }
 
 void TestPropertyBag::fontRoundTrip()

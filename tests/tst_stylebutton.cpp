@@ -139,7 +139,6 @@ private slots:
     void anyValueIsStoredAsGivenAndSurvivesSaving();
     void setsWithoutCaptionOrIconAlignStillLoadTheReadDefaults();
     void damagedSetLoadsWhatItCan();
-    void versionIsAlwaysThree();
 
     void changeNoticeNamesAndOrder_data();
     void changeNoticeNamesAndOrder();
@@ -379,14 +378,6 @@ void TestStyleButton::damagedSetLoadsWhatItCan()
     QCOMPARE(button->ButtonType(), 1);
     QCOMPARE(button->Value(), true);
     button->Refresh(); // paints whatever it got
-}
-
-void TestStyleButton::versionIsAlwaysThree()
-{
-    auto button = loadedButton(QStringLiteral("Style = 42\nEnabled = False"));
-    QCOMPARE(button->Version(), QStringLiteral("3.0"));
-    play(button.get(), QStringLiteral("L"));
-    QCOMPARE(button->Version(), QStringLiteral("3.0"));
 }
 
 // --- change notices -------------------------------------------------------------------------

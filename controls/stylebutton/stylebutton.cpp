@@ -63,60 +63,60 @@ void StyleButton::paintEvent(QPaintEvent *)
 // --- properties ----------------------------------------------------------------------------
 // Every assignment stores the value as given, tells the host, then lays out and/or repaints.
 
+void StyleButton::changedThenLayOut(const QString &name)
+{
+    m_Host->PropertyChanged(name);
+    // The layout step ends in Refresh, which also asks the widget to show the new surface:
+    // that is the paint request that follows.
+    layoutStep();
+}
+
+void StyleButton::changedThenRefresh(const QString &name)
+{
+    m_Host->PropertyChanged(name);
+    Refresh();
+}
+
 void StyleButton::setStyle(int NewStyle)
 {
     m_Style = NewStyle;
-    m_Host->PropertyChanged(QStringLiteral("Style"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("Style"));
 }
 
 void StyleButton::setCaption(const QString &NewCaption)
 {
     m_Caption = NewCaption;
-    m_Host->PropertyChanged(QStringLiteral("Caption"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("Caption"));
 }
 
 void StyleButton::setIcon(const QPixmap &NewIcon)
 {
     m_Icon = NewIcon;
-    m_Host->PropertyChanged(QStringLiteral("Icon"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("Icon"));
 }
 
 void StyleButton::setIconAlign(int NewIconAlign)
 {
     m_IconAlign = NewIconAlign;
-    m_Host->PropertyChanged(QStringLiteral("IconAlign"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("IconAlign"));
 }
 
 void StyleButton::setIconSize(qint16 NewIconSize)
 {
     m_IconSize = NewIconSize;
-    m_Host->PropertyChanged(QStringLiteral("IconSize"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("IconSize"));
 }
 
 void StyleButton::setCaptionAlign(int NewCaptionAlign)
 {
     m_CaptionAlign = NewCaptionAlign;
-    m_Host->PropertyChanged(QStringLiteral("CaptionAlign"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("CaptionAlign"));
 }
 
 void StyleButton::setNonThemeStyle(int NewNonThemeStyle)
 {
     m_NonThemeStyle = NewNonThemeStyle;
-    m_Host->PropertyChanged(QStringLiteral("NonThemeStyle"));
-    layoutStep();
-    Refresh();
+    changedThenLayOut(QStringLiteral("NonThemeStyle"));
 }
 
 void StyleButton::setEnabled(bool bEnabled)
@@ -131,85 +131,73 @@ void StyleButton::setEnabled(bool bEnabled)
 void StyleButton::setShowFocus(bool bShowFocus)
 {
     m_ShowFocus = bShowFocus;
-    m_Host->PropertyChanged(QStringLiteral("ShowFocus"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("ShowFocus"));
 }
 
 void StyleButton::setUseCustomColors(bool bUseCustomColors)
 {
     m_UseCustomColors = bUseCustomColors;
-    m_Host->PropertyChanged(QStringLiteral("UseCustomColors"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("UseCustomColors"));
 }
 
 void StyleButton::setBackColor(OleColor lBackColor)
 {
     m_BackColor = lBackColor;
-    m_Host->PropertyChanged(QStringLiteral("BackColor"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("BackColor"));
 }
 
 void StyleButton::setHighlightColor(OleColor lHighlightColor)
 {
     m_HighlightColor = lHighlightColor;
-    m_Host->PropertyChanged(QStringLiteral("HighlightColor"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("HighlightColor"));
 }
 
 void StyleButton::setFontColor(OleColor lFontColor)
 {
     m_FontColor = lFontColor;
-    m_Host->PropertyChanged(QStringLiteral("FontColor"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("FontColor"));
 }
 
 void StyleButton::setFontHighlightColor(OleColor lFontHighlightColor)
 {
     m_FontHighlightColor = lFontHighlightColor;
-    m_Host->PropertyChanged(QStringLiteral("FontHighlightColor"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("FontHighlightColor"));
 }
 
 void StyleButton::setToolTip(const QString &sToolTipText)
 {
     m_ToolTip = sToolTipText;
-    m_Host->PropertyChanged(QStringLiteral("ToolTipText"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("ToolTipText"));
 }
 
 void StyleButton::setToolTipTitle(const QString &sTooltipTitle)
 {
     m_ToolTipTitle = sTooltipTitle;
-    m_Host->PropertyChanged(QStringLiteral("TooltipTitle"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("TooltipTitle"));
 }
 
 void StyleButton::setToolTipIcon(int lTooltipIcon)
 {
     m_ToolTipIcon = lTooltipIcon;
-    m_Host->PropertyChanged(QStringLiteral("TooltipIcon"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("TooltipIcon"));
 }
 
 void StyleButton::setToolTipType(int lToolTipType)
 {
     m_ToolTipType = lToolTipType;
-    m_Host->PropertyChanged(QStringLiteral("ToolTipType"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("ToolTipType"));
 }
 
 void StyleButton::setToolTipBackColor(OleColor lToolTipBackColor)
 {
     m_ToolTipBackColor = lToolTipBackColor;
-    m_Host->PropertyChanged(QStringLiteral("ToolTipBackColor"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("ToolTipBackColor"));
 }
 
 void StyleButton::setToolTipForeColor(OleColor lToolTipForeColor)
 {
     m_ToolTipForeColor = lToolTipForeColor;
-    m_Host->PropertyChanged(QStringLiteral("ToolTipForeColor"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("ToolTipForeColor"));
 }
 
 void StyleButton::setFont(const QFont &newFont)
@@ -223,15 +211,13 @@ void StyleButton::setFont(const QFont &newFont)
 void StyleButton::setButtonType(int newType)
 {
     m_ButtonType = newType;
-    m_Host->PropertyChanged(QStringLiteral("ButtonType"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("ButtonType"));
 }
 
 void StyleButton::setValue(bool newValue)
 {
     m_Value = newValue;
-    m_Host->PropertyChanged(QStringLiteral("Value"));
-    Refresh();
+    changedThenRefresh(QStringLiteral("Value"));
 }
 
 // --- About box and links -------------------------------------------------------------------

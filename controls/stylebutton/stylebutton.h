@@ -152,6 +152,10 @@ protected:
     void ApplyRegion();
     // Layout step run on every resize: minimum size, rectangles, caption format, region.
     void layoutStep();
+    // The two endings of a property assignment: notice, then layout and repaint, or notice,
+    // then repaint.
+    void changedThenLayOut(const QString &name);
+    void changedThenRefresh(const QString &name);
 
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
@@ -178,6 +182,8 @@ protected:
     void UserControl_LostFocus();
     void UserControl_Show();
     void UserControl_Hide();
+    // Click or Space press: a toggle switches, then Click is raised once.
+    void clickAction();
 
     // Hover tracking and the tooltip (stylebutton_hover.cpp).
     void startTracking();

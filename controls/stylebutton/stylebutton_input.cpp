@@ -149,8 +149,12 @@ void StyleButton::UserControl_MouseUp(int Button)
 
 void StyleButton::UserControl_Click()
 {
-    if (m_LastButton != kLeftButton)
-        return;
+    if (m_LastButton == kLeftButton) // a right-button click raises nothing
+        clickAction();
+}
+
+void StyleButton::clickAction()
+{
     if (m_ButtonType == Toggle) {
         m_Value = !m_Value;
         m_ButtonState = Hot;
@@ -208,14 +212,8 @@ void StyleButton::UserControl_KeyDown(int KeyCode)
 
 void StyleButton::UserControl_KeyPress(int KeyAscii)
 {
-    if (KeyAscii != kSpace)
-        return;
-    if (m_ButtonType == Toggle) {
-        m_Value = !m_Value;
-        m_ButtonState = Hot;
-        Refresh();
-    }
-    emit Click();
+    if (KeyAscii == kSpace)
+        clickAction();
 }
 
 void StyleButton::UserControl_KeyUp(int KeyCode)
