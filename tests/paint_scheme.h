@@ -88,6 +88,16 @@ inline OleColor at(const QImage &image, int x, int y)
     return host::GetPixel(image, x, y);
 }
 
+// How many pixels have exactly this colour.
+inline int count(const QImage &image, OleColor colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            n += at(image, x, y) == colour;
+    return n;
+}
+
 // "rgb(r, g, b)" for failure messages.
 inline QByteArray name(OleColor c)
 {

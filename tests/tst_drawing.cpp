@@ -24,15 +24,6 @@ QImage blank(int w, int h, OleColor c = RGB(1, 2, 3))
     return image;
 }
 
-int count(const QImage &image, OleColor colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += at(image, x, y) == colour;
-    return n;
-}
-
 Surface surfaceOf(int w, int h)
 {
     Surface s;

@@ -67,15 +67,6 @@ QRect boxOf(const QImage &image, OleColor colour)
     return box;
 }
 
-int count(const QImage &image, OleColor colour)
-{
-    int n = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += at(image, x, y) == colour;
-    return n;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Look)
