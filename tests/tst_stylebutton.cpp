@@ -591,6 +591,8 @@ void TestStyleButton::hoverRaisesEnterAndLeave_data()
     QTest::newRow("leave without entry") << true << "l" << 0 << 0 << int(StyleButton::Normal);
     QTest::newRow("second leave") << true << "ell" << 1 << 1 << int(StyleButton::Normal);
     QTest::newRow("design mode") << false << "emlem" << 0 << 0 << int(StyleButton::Normal);
+    QTest::newRow("disabled") << true << "dem" << 0 << 0 << int(StyleButton::Disabled);
+    QTest::newRow("disabled while inside") << true << "edl" << 1 << 1 << int(StyleButton::Disabled);
 }
 
 void TestStyleButton::hoverRaisesEnterAndLeave()
@@ -605,7 +607,9 @@ void TestStyleButton::hoverRaisesEnterAndLeave()
     QSignalSpy enterSpy(button.get(), &StyleButton::MouseEnter);
     QSignalSpy leaveSpy(button.get(), &StyleButton::MouseLeave);
     for (const QChar m : moves) {
-        if (m == u'e')
+        if (m == u'd')
+            button->setEnabled(false);
+        else if (m == u'e')
             enter(button.get());
         else if (m == u'm')
             sendMouse(button.get(), QEvent::MouseMove, Qt::NoButton);

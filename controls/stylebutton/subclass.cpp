@@ -274,6 +274,9 @@ bool SubclassBlock::eventFilter(QObject *watched, QEvent *event)
     qintptr lParam = 0;
     if (!translateEvent(event, uMsg, wParam, lParam))
         return false;
+    // A disabled window is sent no mouse input (Qt still tells it of the pointer coming in).
+    if (uMsg >= WM_MOUSEMOVE && uMsg <= WM_MOUSEWHEEL && !m_window->isEnabled())
+        return false;
     // Leaving is only news to the window when it asked to hear of it, and only once.
     if (uMsg == WM_MOUSELEAVE) {
         if (!m_leaveRequested)

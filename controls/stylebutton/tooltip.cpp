@@ -105,6 +105,8 @@ bool ToolTipWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched != m_tool.hwnd)
         return false;
+    if (!m_tool.hwnd->isEnabled() && (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove))
+        return false; // no tip for a control that takes no input
     switch (event->type()) {
     case QEvent::Enter:
         m_suppressed = false;
