@@ -67,8 +67,11 @@ void frmMain::setFrameObserver(std::function<void()> observer)
 
 void frmMain::Form_Load()
 {
+    // A window object loaded again starts afresh, like a new instance of it.
     keyPressed.fill(false);
     state = LoopState{};
+    cubeAngle = {0.0f, 0.0f};
+    dragging = false;
     // Nothing is drawn yet: the whole window shows the desktop until the first frame.
     setShape(QRegion());
     modOpenGL::SaveDisplayMode();
@@ -257,6 +260,10 @@ void frmMain::Form_Unload(int &cancel)
 {
     (void)cancel;
     modOpenGL::ReleaseGLWindow(*this);
+    // The textures go with the window's variables; with the context gone they have
+    // nothing left to delete.
+    for (auto &texture : Img)
+        texture.reset();
 }
 
 void frmMain::Form_KeyDown(int keyCode, int shift)

@@ -482,6 +482,28 @@ private slots:
         QVERIFY(!cube.isLoaded());
     }
 
+    void aSecondShowStartsAfresh()
+    {
+        TestCube cube;
+        int frame = 0;
+        frmMain::setFrameObserver([&] {
+            if (++frame == 20)
+                keyPressed[vk::Escape] = true;
+        });
+        cube.Show();
+        cube.Unload();
+        QVERIFY(cube.cubeAngle[0] > 0.5f);
+        frame = 18;
+        cubeClosed = false;
+        cube.Show();
+        frmMain::setFrameObserver({});
+        QVERIFY(cubeClosed);
+        // Two frames drawn: the angle restarted from 0.
+        QVERIFY2(cube.cubeAngle[0] < 0.11f, qPrintable(QString::number(cube.cubeAngle[0])));
+        cube.Unload();
+        QCOMPARE(modOpenGL::glContext(), nullptr);
+    }
+
     void leftDragMovesTheWindowByTheTwipsArithmetic()
     {
         TestCube cube;
