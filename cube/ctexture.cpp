@@ -106,24 +106,23 @@ void cTexture::unloadTexture()
 
 void cTexture::loadBitmapFile(const QString &Filename)
 {
-    build(Filename, readFile(Filename, [](texture::ByteSource &s) { return texture::readBitmap(s); }));
+    build(readFile(Filename, [](texture::ByteSource &s) { return texture::readBitmap(s); }));
 }
 
 void cTexture::loadTargaFile(const QString &Filename)
 {
-    build(Filename, readFile(Filename, [](texture::ByteSource &s) { return texture::readTarga(s); }));
+    build(readFile(Filename, [](texture::ByteSource &s) { return texture::readTarga(s); }));
 }
 
 void cTexture::loadRawFile(const QString &Filename, std::int32_t Width, std::int32_t Height)
 {
-    build(Filename, readFile(Filename, [Width, Height](texture::ByteSource &s) {
+    build(readFile(Filename, [Width, Height](texture::ByteSource &s) {
               return texture::readRaw(s, Width, Height);
           }));
 }
 
-void cTexture::build(const QString &Filename, texture::ReadResult result)
+void cTexture::build(const texture::ReadResult &result)
 {
-    (void)Filename;
     switch (result.status) {
     case texture::ReadStatus::BadTgaType:
         host::MsgBox(QStringLiteral("Bad TGA Image Type"));

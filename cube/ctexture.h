@@ -46,7 +46,7 @@ private:
     void loadBitmapFile(const QString &Filename);
     void loadTargaFile(const QString &Filename);
     void loadRawFile(const QString &Filename, std::int32_t Width, std::int32_t Height);
-    void build(const QString &Filename, texture::ReadResult result);
+    void build(const texture::ReadResult &result);
     void createTextures(const texture::PixelBlock &block);
 
     std::array<std::uint32_t, 4> textureNames{};

@@ -2,6 +2,7 @@
 // table rendered and read back, the keyed-out shape, and the cube window's whole run.
 #include "cube_files.h"
 #include "cube_sides.h"
+#include "ctexture.h"
 #include "cubeloop.h"
 #include "displaymode.h"
 #include "frmmain.h"
@@ -334,6 +335,46 @@ private slots:
         QCOMPARE(host::ShowCursor(true), 1);
         host::ShowCursor(false);
         m_surface.reset();
+    }
+
+    // --- textures on a context ---------------------------------------------------------------
+
+    void sideBitmapGivesThreeTexturesOwnedByTheirContext()
+    {
+        makeSurface();
+        cTexture texture;
+        const QString side = m_sides.filePath(QStringLiteral("Side 2.bmp"));
+        texture.loadTexture(side, cTexture::Bitmap);
+        const auto first = texture.names();
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(glIsTexture(first[static_cast<size_t>(i)]));
+            glBindTexture(GL_TEXTURE_2D, first[static_cast<size_t>(i)]);
+            GLint width = 0, height = 0, format = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+            QCOMPARE(width, 256);
+            QCOMPARE(height, 256);
+            QVERIFY(format == 3 || format == GL_RGB || format == GL_RGB8);
+        }
+        QCOMPARE(first[3], 0u);
+
+        texture.setFilter(3);
+        texture.useTexture();
+        GLint bound = -1;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        QCOMPARE(bound, 0);
+
+        // Loading again replaces the picture without leaving the first textures behind.
+        texture.loadTexture(side, cTexture::Bitmap);
+        QCOMPARE(texture.getFilter(), 0);
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!glIsTexture(first[static_cast<size_t>(i)]) || texture.names()[static_cast<size_t>(i)] == first[static_cast<size_t>(i)]);
+        const auto second = texture.names();
+        texture.unloadTexture();
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(!glIsTexture(second[static_cast<size_t>(i)]));
+        QCOMPARE(texture.names()[0], 0u);
     }
 
     // --- the face table, rendered ----------------------------------------------------------
