@@ -44,3 +44,34 @@ int nextFilter(int filter)
     const int next = filter + 1;
     return next > 2 ? 0 : next;
 }
+
+void KeyTaps::press(KeyTable &keys, int code)
+{
+    keys[static_cast<size_t>(code)] = true;
+    m_unseen.set(static_cast<size_t>(code));
+    m_releaseAfterFrame.reset(static_cast<size_t>(code));
+}
+
+void KeyTaps::release(KeyTable &keys, int code)
+{
+    if (m_unseen.test(static_cast<size_t>(code)))
+        m_releaseAfterFrame.set(static_cast<size_t>(code));
+    else
+        keys[static_cast<size_t>(code)] = false;
+}
+
+void KeyTaps::frameSeen(KeyTable &keys)
+{
+    for (size_t code = 0; code < keys.size(); ++code) {
+        if (m_releaseAfterFrame.test(code))
+            keys[code] = false;
+    }
+    m_unseen.reset();
+    m_releaseAfterFrame.reset();
+}
+
+void KeyTaps::clear()
+{
+    m_unseen.reset();
+    m_releaseAfterFrame.reset();
+}

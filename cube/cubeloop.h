@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 
 // 257 flags indexed by virtual-key number 0 ... 256, true while the key is held.
 using KeyTable = std::array<bool, 257>;
@@ -44,3 +45,20 @@ FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys);
 
 // The filter after `filter`: 0 -> 1 -> 2 -> 0.
 int nextFilter(int filter);
+
+// Holds a key that was pressed and released again before any frame looked at the table
+// (a quick tap, or a press and release arriving in one round of events) until one frame
+// has seen it, so no tap of Escape, L or F is lost. Longer presses are unaffected.
+class KeyTaps
+{
+public:
+    void press(KeyTable &keys, int code);
+    void release(KeyTable &keys, int code);
+    // A frame has read the table: releases held back for it take effect now.
+    void frameSeen(KeyTable &keys);
+    void clear();
+
+private:
+    std::bitset<257> m_unseen;
+    std::bitset<257> m_releaseAfterFrame;
+};

@@ -69,6 +69,7 @@ void frmMain::Form_Load()
 {
     // A window object loaded again starts afresh, like a new instance of it.
     keyPressed.fill(false);
+    m_taps.clear();
     state = LoopState{};
     cubeAngle = {0.0f, 0.0f};
     dragging = false;
@@ -119,7 +120,10 @@ void frmMain::runRenderLoop()
         }
         if (actions.nextFilter)
             Img[0]->setFilter(nextFilter(Img[0]->getFilter()));
-        if (keyPressed[vk::Escape] || !pumpEvents())
+        if (keyPressed[vk::Escape])
+            break;
+        m_taps.frameSeen(keyPressed);
+        if (!pumpEvents())
             break;
     }
 }
@@ -270,14 +274,14 @@ void frmMain::Form_KeyDown(int keyCode, int shift)
 {
     (void)shift;
     if (host::isKeyTableIndex(keyCode))
-        keyPressed[static_cast<size_t>(keyCode)] = true;
+        m_taps.press(keyPressed, keyCode);
 }
 
 void frmMain::Form_KeyUp(int keyCode, int shift)
 {
     (void)shift;
     if (host::isKeyTableIndex(keyCode))
-        keyPressed[static_cast<size_t>(keyCode)] = false;
+        m_taps.release(keyPressed, keyCode);
 }
 
 void frmMain::Form_MouseDown(int button, int shift, int x, int y)

@@ -79,6 +79,7 @@ private:
     bool outlineIsExact() const;
 
     std::array<float, 2> m_drawnAngle{0.0f, 0.0f};
+    KeyTaps m_taps;
     std::vector<unsigned char> m_readBack;
     ShapeSource m_shapeSource = ShapeSource::None;
 };

@@ -222,8 +222,39 @@ private slots:
         QVERIFY(std::none_of(keyPressed.begin(), keyPressed.end(), [](bool held) { return held; }));
         cube.Form_KeyDown(256, 1);
         QVERIFY(keyPressed[256]);
-        cube.Form_KeyUp(256, 0);
-        QVERIFY(!keyPressed[256]);
+        cube.Form_KeyUp(300, 0);
+        QVERIFY(keyPressed[256]);
+    }
+
+    void quickTapIsSeenByOneFrame_data()
+    {
+        // D key down, U key up, F a frame reading the table; `seen` is what each frame read.
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("seen");
+        QTest::newRow("tap between two frames") << "D U F F" << "10";
+        QTest::newRow("held over frames") << "D F F U F" << "110";
+        QTest::newRow("released after one frame") << "D F U F" << "10";
+        QTest::newRow("two taps before a frame") << "D U D U F F" << "10";
+        QTest::newRow("tap then press held") << "D U F D F U F" << "110";
+    }
+    void quickTapIsSeenByOneFrame()
+    {
+        QFETCH(QString, events);
+        QFETCH(QString, seen);
+        KeyTable keys{};
+        KeyTaps taps;
+        QString got;
+        for (const QString &event : events.split(' ')) {
+            if (event == "D")
+                taps.press(keys, vk::L);
+            else if (event == "U")
+                taps.release(keys, vk::L);
+            else {
+                got += keys[vk::L] ? '1' : '0';
+                taps.frameSeen(keys);
+            }
+        }
+        QCOMPARE(got, seen);
     }
 
     // --- GL window set-up and release ---------------------------------------------------
