@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QPainter>
 #include <QtTest>
+#include <cmath>
 
 using namespace host;
 using namespace painttest;
@@ -56,6 +57,7 @@ private slots:
 
     void gradientRowsExample();
     void gradientColumnsExample();
+    void gradientStepsFollowTheWrittenRule();
     void gradientStepCounts_data();
     void gradientStepCounts();
 
@@ -259,6 +261,31 @@ void TestDrawing::gradientColumnsExample()
     }
     QCOMPARE(at(s.image(), 4, 2), RGB(1, 2, 3));
     QCOMPARE(at(s.image(), 13, 2), RGB(1, 2, 3));
+}
+
+void TestDrawing::gradientStepsFollowTheWrittenRule()
+{
+    // Every step of many gradients against the rule worked out plainly: 32-bit float step
+    // (end - start) / n, value start + step * i, rounded half to even, per channel.
+    const auto plain = [](int a, int b, int i, int n) {
+        const float step = (float(b) - float(a)) / float(n);
+        return int(std::nearbyint(float(a) + step * float(i)));
+    };
+    quint32 seed = 12345;
+    const auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int round = 0; round < 2000; ++round) {
+        const OleColor from = next() & 0xFFFFFF, to = next() & 0xFFFFFF;
+        const int n = 1 + int(next() % 200);
+        for (int i = 0; i <= n; ++i) {
+            const OleColor got = GradientStep(from, to, i, n);
+            const OleColor want = RGB(plain(redOf(from), redOf(to), i, n), plain(greenOf(from), greenOf(to), i, n),
+                                      plain(blueOf(from), blueOf(to), i, n));
+            if (got != want)
+                QFAIL(qPrintable(QStringLiteral("step %1 of %2: %3 instead of %4").arg(i).arg(n)
+                                     .arg(QString::fromLatin1(name(got)), QString::fromLatin1(name(want)))));
+        }
+    }
+    QVERIFY_THROWS_EXCEPTION(DivisionByZero, GradientStep(RGB(1, 2, 3), RGB(4, 5, 6), 0, 0));
 }
 
 void TestDrawing::gradientStepCounts_data()

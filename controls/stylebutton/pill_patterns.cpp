@@ -100,11 +100,7 @@ constexpr PillPixel kIdleBottomLeft[] = {
     {4, 11, 0xC9C9C9u}, {5, 11, 0xD5D5D5u}, {6, 11, 0xD7D7D7u}, {7, 11, 0xDFDFDFu},
     {8, 11, 0xE0E0E0u}, {9, 11, 0xE0E0E0u}, {10, 11, 0xE4E4E4u}, {11, 11, 0xE6E8E6u},
     {12, 11, 0xE8EAE8u}, {13, 11, 0xE8EBE9u}, {14, 11, 0xE8EBE9u}, {15, 11, 0xE8EBE9u},
-    {16, 11, 0xE8EBE9u}, {17, 11, 0xE8EBE9u}, {0, 12, 0xF7F7F7u}, {1, 12, 0xA0A0A0u},
-    {2, 12, 0x999999u}, {3, 12, 0xC3C3C3u}, {4, 12, 0xC9C9C9u}, {5, 12, 0xD5D5D5u},
-    {6, 12, 0xD7D7D7u}, {7, 12, 0xDFDFDFu}, {8, 12, 0xE0E0E0u}, {9, 12, 0xE0E0E0u},
-    {10, 12, 0xE4E4E4u}, {11, 12, 0xE6E8E6u}, {12, 12, 0xE8E7E7u}, {13, 12, 0xE9EAE9u},
-    {14, 12, 0xE8EBE9u}, {15, 12, 0xE8EBE9u}, {16, 12, 0xE8EBE9u}, {17, 12, 0xE8EBE9u},
+    {16, 11, 0xE8EBE9u}, {17, 11, 0xE8EBE9u},
 };
 
 constexpr PillPixel kIdleTopRight[] = {
@@ -201,11 +197,6 @@ constexpr PillPixel kIdleBottomRight[] = {
     {5, 11, 0xD3D3D3u}, {6, 11, 0xD9D9D9u}, {7, 11, 0xDEDEDEu}, {8, 11, 0xE0E0E0u},
     {9, 11, 0xE0E0E0u}, {10, 11, 0xE4E4E4u}, {11, 11, 0xE7E9E8u}, {12, 11, 0xE8EBE9u},
     {13, 11, 0xE8EBE9u}, {14, 11, 0xE8EBE9u}, {15, 11, 0xE8EBE9u}, {16, 11, 0xE8EBE9u},
-    {0, 12, 0xF6F6F6u}, {1, 12, 0x9C9C9Cu}, {2, 12, 0xA3A3A3u}, {3, 12, 0xC3C3C3u},
-    {4, 12, 0xCCCCCCu}, {5, 12, 0xD3D3D3u}, {6, 12, 0xD9D9D9u}, {7, 12, 0xDEDEDEu},
-    {8, 12, 0xE0E0E0u}, {9, 12, 0xE0E0E0u}, {10, 12, 0xE4E4E4u}, {11, 12, 0xE6E6E6u},
-    {12, 12, 0xE8EAE8u}, {13, 12, 0xE8EBE9u}, {14, 12, 0xE8EBE9u}, {15, 12, 0xE8EBE9u},
-    {16, 12, 0xE8EBE9u},
 };
 
 constexpr PillPixel kLitTopLeft[] = {
@@ -304,11 +295,7 @@ constexpr PillPixel kLitBottomLeft[] = {
     {4, 11, 0xD17327u}, {5, 11, 0xD47F31u}, {6, 11, 0xD98C3Du}, {7, 11, 0xD9944Bu},
     {8, 11, 0xD7944Fu}, {9, 11, 0xDC9C55u}, {10, 11, 0xDC9B57u}, {11, 11, 0xE3A362u},
     {12, 11, 0xE5A870u}, {13, 11, 0xE6AC76u}, {14, 11, 0xE6AC76u}, {15, 11, 0xE6AC76u},
-    {16, 11, 0xE6AC76u}, {17, 11, 0xE6AC76u}, {0, 12, 0xF7F7F7u}, {1, 12, 0xB0A09Eu},
-    {2, 12, 0x712E13u}, {3, 12, 0xBD5F14u}, {4, 12, 0xD17327u}, {5, 12, 0xD47F31u},
-    {6, 12, 0xD98C3Du}, {7, 12, 0xD9944Bu}, {8, 12, 0xD7944Fu}, {9, 12, 0xDC9C55u},
-    {10, 12, 0xDC9B57u}, {11, 12, 0xE3A362u}, {12, 12, 0xE3A265u}, {13, 12, 0xE4A970u},
-    {14, 12, 0xE6AC76u}, {15, 12, 0xE6AC76u}, {16, 12, 0xE6AC76u}, {17, 12, 0xE6AC76u},
+    {16, 11, 0xE6AC76u}, {17, 11, 0xE6AC76u},
 };
 
 constexpr PillPixel kLitTopRight[] = {
@@ -401,11 +388,7 @@ constexpr PillPixel kLitBottomRight[] = {
     {2, 11, 0x7C3514u}, {3, 11, 0xC05D13u}, {4, 11, 0xD67426u}, {5, 11, 0xD17F2Du},
     {6, 11, 0xD68D39u}, {7, 11, 0xDB934Bu}, {8, 11, 0xDC9752u}, {9, 11, 0xDE9855u},
     {10, 11, 0xE09F5Bu}, {11, 11, 0xE1A161u}, {12, 11, 0xE4A96Fu}, {13, 11, 0xE6AC76u},
-    {14, 11, 0xE6AC76u}, {15, 11, 0xE6AC76u}, {16, 11, 0xE6AC76u}, {0, 12, 0xF6F6F6u},
-    {1, 12, 0xAB9B98u}, {2, 12, 0x7C3514u}, {3, 12, 0xC05D13u}, {4, 12, 0xD67426u},
-    {5, 12, 0xD17F2Du}, {6, 12, 0xD68D39u}, {7, 12, 0xDB934Bu}, {8, 12, 0xDC9752u},
-    {9, 12, 0xDE9855u}, {10, 12, 0xE09F5Bu}, {11, 12, 0xE1A161u}, {12, 12, 0xE0A363u},
-    {13, 12, 0xE4A96Fu}, {14, 12, 0xE6AC76u}, {15, 12, 0xE6AC76u}, {16, 12, 0xE6AC76u},
+    {14, 11, 0xE6AC76u}, {15, 11, 0xE6AC76u}, {16, 11, 0xE6AC76u},
 };
 
 constexpr PillPixel kDownTopLeft[] = {
@@ -504,11 +487,7 @@ constexpr PillPixel kDownBottomLeft[] = {
     {4, 11, 0xB96C2Eu}, {5, 11, 0xBC7738u}, {6, 11, 0xC18242u}, {7, 11, 0xC2894Eu},
     {8, 11, 0xC18A52u}, {9, 11, 0xC59157u}, {10, 11, 0xC59159u}, {11, 11, 0xCC9863u},
     {12, 11, 0xCE9D6Fu}, {13, 11, 0xD0A175u}, {14, 11, 0xD0A175u}, {15, 11, 0xD0A175u},
-    {16, 11, 0xD0A175u}, {17, 11, 0xD0A175u}, {0, 12, 0xF7F7F7u}, {1, 12, 0xA99D9Bu},
-    {2, 12, 0x632D17u}, {3, 12, 0xA65A1Du}, {4, 12, 0xB96C2Eu}, {5, 12, 0xBC7738u},
-    {6, 12, 0xC18242u}, {7, 12, 0xC2894Eu}, {8, 12, 0xC18A52u}, {9, 12, 0xC59157u},
-    {10, 12, 0xC59159u}, {11, 12, 0xCC9863u}, {12, 12, 0xCC9665u}, {13, 12, 0xCE9D70u},
-    {14, 12, 0xD0A175u}, {15, 12, 0xD0A175u}, {16, 12, 0xD0A175u}, {17, 12, 0xD0A175u},
+    {16, 11, 0xD0A175u}, {17, 11, 0xD0A175u},
 };
 
 constexpr PillPixel kDownTopRight[] = {
@@ -601,11 +580,7 @@ constexpr PillPixel kDownBottomRight[] = {
     {2, 11, 0x6D3319u}, {3, 11, 0xA8581Cu}, {4, 11, 0xBD6D2Du}, {5, 11, 0xB97634u},
     {6, 11, 0xBE823Eu}, {7, 11, 0xC3884Eu}, {8, 11, 0xC48C55u}, {9, 11, 0xC68E57u},
     {10, 11, 0xC9945Du}, {11, 11, 0xCA9562u}, {12, 11, 0xCD9D6Eu}, {13, 11, 0xD0A175u},
-    {14, 11, 0xD0A175u}, {15, 11, 0xD0A175u}, {16, 11, 0xD0A175u}, {0, 12, 0xF6F6F6u},
-    {1, 12, 0xA49794u}, {2, 12, 0x6D3319u}, {3, 12, 0xA8581Cu}, {4, 12, 0xBD6D2Du},
-    {5, 12, 0xB97634u}, {6, 12, 0xBE823Eu}, {7, 12, 0xC3884Eu}, {8, 12, 0xC48C55u},
-    {9, 12, 0xC68E57u}, {10, 12, 0xC9945Du}, {11, 12, 0xCA9562u}, {12, 12, 0xC99763u},
-    {13, 12, 0xCD9D6Eu}, {14, 12, 0xD0A175u}, {15, 12, 0xD0A175u}, {16, 12, 0xD0A175u},
+    {14, 11, 0xD0A175u}, {15, 11, 0xD0A175u}, {16, 11, 0xD0A175u},
 };
 
 } // namespace
@@ -618,9 +593,9 @@ const PillPattern kPillIdle = {
     {0xE8EBE9u, 0xEEF1EFu, 0xF2F2F2u, 0xF5F5F5u, 0xFFFEFEu, 0xFFFFFFu, 0xFDFDFDu, 0xFEFEFEu, 0xFBFBFBu, 0x545454u, 0xC5C5C5u},
     {{
         {kIdleTopLeft, 212, false, false},
-        {kIdleBottomLeft, 209, false, true},
+        {kIdleBottomLeft, 191, false, true},
         {kIdleTopRight, 210, true, false},
-        {kIdleBottomRight, 204, true, true},
+        {kIdleBottomRight, 187, true, true},
     }},
 };
 
@@ -632,9 +607,9 @@ const PillPattern kPillLit = {
     {0xE6AC76u, 0xF1B681u, 0xF3BD8Au, 0xFCC592u, 0xF8CE97u, 0xFED59Eu, 0xF7DDA3u, 0xFFE6ADu, 0xE9E2C5u, 0x635D40u, 0xC5C5C5u},
     {{
         {kLitTopLeft, 214, false, false},
-        {kLitBottomLeft, 209, false, true},
+        {kLitBottomLeft, 191, false, true},
         {kLitTopRight, 201, true, false},
-        {kLitBottomRight, 196, true, true},
+        {kLitBottomRight, 179, true, true},
     }},
 };
 
@@ -646,9 +621,9 @@ const PillPattern kPillDown = {
     {0xD0A175u, 0xDAAA7Fu, 0xDCB087u, 0xE4B88Eu, 0xE1BF93u, 0xE7C699u, 0xE2CC9Du, 0xE9D5A6u, 0xD7D2BAu, 0x5A563Eu, 0xC5C5C5u},
     {{
         {kDownTopLeft, 214, false, false},
-        {kDownBottomLeft, 209, false, true},
+        {kDownBottomLeft, 191, false, true},
         {kDownTopRight, 201, true, false},
-        {kDownBottomRight, 196, true, true},
+        {kDownBottomRight, 179, true, true},
     }},
 };
 

@@ -148,9 +148,11 @@ def patterns():
             "TopRight": block(right_depth, top),
             "BottomRight": block(right_depth, bottom_depth),
         }
-        # right blocks reach x = W - 17 only
+        # right blocks reach x = W - 17 only, bottom blocks y = H - 12
         for key in ("TopRight", "BottomRight"):
             corners[key] = [px for px in corners[key] if px[0] <= 16]
+        for key in ("BottomLeft", "BottomRight"):
+            corners[key] = [px for px in corners[key] if px[1] <= 11]
         if name == "Idle":
             given = {}
             for row, (first, text) in IDLE_TOP_LEFT_ROWS.items():
