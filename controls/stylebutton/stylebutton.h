@@ -124,9 +124,7 @@ public:
     ToolTipWindow *toolTipWindow() const { return m_ToolTipWindow; }
     AboutBox *aboutBox() const { return m_About.get(); }
     quint32 aboutWindowStyle() const { return m_AboutWindowStyle; }
-    bool mouseInside() const { return m_MouseInside; }
     bool canTrackMouse() const { return m_CanTrackMouse; }
-    int lastButton() const { return m_LastButton; }
 
     // --- state that painting reads ----------------------------------------------------
     int buttonState() const { return m_ButtonState; }
