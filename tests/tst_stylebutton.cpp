@@ -13,6 +13,7 @@
 #include "tooltip.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QtTest>
@@ -166,7 +167,7 @@ private slots:
 
     void aboutTwiceShowsOneWindow();
     void aboutBoxPressAndClick();
-    void openLinkFailureIsAtMost32();
+    void openLink();
 
     void formDesignSets_data();
     void formDesignSets();
@@ -807,11 +808,28 @@ void TestStyleButton::aboutBoxPressAndClick()
     QVERIFY(!box->closePressed());
 }
 
-void TestStyleButton::openLinkFailureIsAtMost32()
+// Stands in for the desktop's opener of one URL scheme, so no browser starts.
+class LinkCatcher : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+void TestStyleButton::openLink()
 {
     auto button = loadedButton();
     QVERIFY(button->OpenLink(QString()) <= 32);
     QVERIFY(button->OpenLink(QStringLiteral("   ")) <= 32);
+    LinkCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("vexorin-test"), &catcher, "open");
+    QVERIFY(button->OpenLink(QStringLiteral("vexorin-test://home/page")) > 32);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("vexorin-test"));
+    QCOMPARE(catcher.opened, QList<QUrl>{QUrl(QStringLiteral("vexorin-test://home/page"))});
 }
 
 // --- Form1's design -------------------------------------------------------------------------
