@@ -93,6 +93,7 @@ private:
     qsizetype m_stride;
 };
 
+#if !defined(__SSE2__)
 // Rounds half to even. Adding and taking away 1.5 * 2^23 lets the FPU's round-to-nearest-
 // even mode do the rounding without a library call (the paints round hundreds of values);
 // far-off values take the library route.
@@ -104,6 +105,7 @@ inline int roundHalfEven(float v)
     }
     return static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(v)), double(INT_MIN), double(INT_MAX)));
 }
+#endif
 
 // Single-precision per-channel steps of a gradient, as the looks were tuned with. The
 // colour of a step is start + step * i per channel, rounded half to even, a channel above

@@ -366,10 +366,11 @@ void TestPaint::shinyLooks(int w, int h)
     l.custom = true;
     l.back = b;
     l.highlight = a;
-    for (const auto &[state, st, tag] : {std::tuple{N, sh(b, -15), "shiny normal"}, std::tuple{HOT, sh(a, 1), "shiny hot"},
-                                         std::tuple{P, sh(a, 24), "shiny pressed"}, std::tuple{D, sh(b, 15), "shiny disabled"}}) {
+    for (const auto &[state, stateColour, tag] : {std::tuple{N, sh(b, -15), "shiny normal"}, std::tuple{HOT, sh(a, 1), "shiny hot"},
+                                                  std::tuple{P, sh(a, 24), "shiny pressed"}, std::tuple{D, sh(b, 15), "shiny disabled"}}) {
         l.enabled = state != D;
         l.state = state == D ? N : state;
+        const OleColor st = stateColour;
         const auto S = [st](int k) { return sh(st, k); };
         const int h2 = half(h);
         addLook(tag, l, w, h, {
