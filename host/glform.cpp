@@ -141,6 +141,17 @@ QSurfaceFormat GlForm::surfaceFormat()
     return format;
 }
 
+void GlForm::preloadDriver()
+{
+    static bool loaded = false;
+    if (loaded)
+        return;
+    loaded = true;
+    QOpenGLContext context;
+    context.setFormat(surfaceFormat());
+    context.create();
+}
+
 void GlForm::setSwapInterval(int interval)
 {
     g_swapInterval = interval;

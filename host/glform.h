@@ -63,6 +63,11 @@ public:
 
     // The surface format the window is made with (and that contexts on it must use).
     static QSurfaceFormat surfaceFormat();
+    // Loads the OpenGL driver into the process ahead of the first GL window (a context
+    // made and dropped once). The first GL window otherwise pays for it on its first show,
+    // some hundreds of milliseconds with a software renderer. Safe to call any number of
+    // times; does nothing after the first call.
+    static void preloadDriver();
     // Swap interval for windows made from now on: 1 follows the display's refresh where
     // the display offers it, 0 presents at once (benchmarks).
     static void setSwapInterval(int interval);
