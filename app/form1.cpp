@@ -3,19 +3,20 @@
 #include "artwork.h"
 #include "composition.h"
 #include "filelists.h"
+#include "form1_design.h"
 #include "frmmain.h"
 #include "hostapp.h"
 #include "imagecontrol.h"
 #include "msgbox.h"
 #include "picture.h"
 #include "settingsstore.h"
+#include "stylebutton.h"
 #include "syscolours.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <cstdlib>
 
 namespace {
@@ -180,19 +181,19 @@ void Form1::createControls(QWidget *window)
     createButtons(window);
 }
 
-// The two push-buttons. Kept apart so that the program's own button control can take
-// their place with the same names, captions and positions.
+// The two push-buttons: StyleButtons that load their property sets from the form's design,
+// as the host does when it puts a control on the form. Only their Click event is used.
 void Form1::createButtons(QWidget *window)
 {
-    showCube = new QPushButton(QStringLiteral("Show Cube"), window);
-    showCube->setObjectName(QStringLiteral("showCube"));
+    showCube = new StyleButton(window);
+    loadDesignProperties(*showCube, QStringLiteral("showCube"));
     showCube->setGeometry(kShowCube.rect());
-    QObject::connect(showCube, &QPushButton::clicked, window, [this] { showCube_Click(); });
+    QObject::connect(showCube, &StyleButton::Click, window, [this] { showCube_Click(); });
 
-    cmdExit = new QPushButton(QStringLiteral("&Exit"), window);
-    cmdExit->setObjectName(QStringLiteral("cmdExit"));
+    cmdExit = new StyleButton(window);
+    loadDesignProperties(*cmdExit, QStringLiteral("cmdExit"));
     cmdExit->setGeometry(kCmdExit.rect());
-    QObject::connect(cmdExit, &QPushButton::clicked, window, [this] { cmdExit_Click(); });
+    QObject::connect(cmdExit, &StyleButton::Click, window, [this] { cmdExit_Click(); });
 }
 
 void Form1::Form_Load()

@@ -17,7 +17,7 @@ class QCheckBox;
 class QLabel;
 class QMenu;
 class QAction;
-class QPushButton;
+class StyleButton;
 
 namespace host {
 class ImageControl;
@@ -52,8 +52,8 @@ public:
     host::DriveList *Drive1 = nullptr;
     host::FolderList *Dir1 = nullptr;
     host::FileList *File1 = nullptr;
-    QPushButton *showCube = nullptr;
-    QPushButton *cmdExit = nullptr;
+    StyleButton *showCube = nullptr;
+    StyleButton *cmdExit = nullptr;
 
     // The tray icon and its menu; null until start-up has added them.
     QSystemTrayIcon *trayIcon() const { return m_trayIcon.get(); }

@@ -12,7 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPushButton>
+#include "stylebutton.h"
 #include <QSettings>
 
 using app::Entry;
