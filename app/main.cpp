@@ -1,7 +1,9 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
 #include "form1.h"
+#include "glform.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char *argv[])
 {
@@ -14,5 +16,8 @@ int main(int argc, char *argv[])
 
     Form1 picker;
     picker.Show();
+    // Load the GL driver while the user looks at the picker, so the first "Show Cube"
+    // does not wait for it.
+    QTimer::singleShot(0, [] { host::GlForm::preloadDriver(); });
     return QApplication::exec();
 }

@@ -31,7 +31,7 @@ XDG_CONFIG_HOME="$build/run-config"
 rm -rf "$XDG_CONFIG_HOME"
 export XDG_CONFIG_HOME
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash -c '
   set -u
   exe=$1; shots=$2; samples=$3
   xsetroot -solid "#3a6ea5" 2>/dev/null || true
