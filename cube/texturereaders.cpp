@@ -138,12 +138,12 @@ ReadResult readTarga(ByteSource &source)
         result.status = ReadStatus::BadTgaType;
         return result;
     }
-    unsigned char spec[6];
+    unsigned char sizeFields[6];
     source.seek(12);
-    source.readInto(reinterpret_cast<char *>(spec), sizeof spec);
-    const qint64 width = le16(spec);
-    const qint64 height = le16(spec + 2);
-    const int bitsPerPixel = spec[4];
+    source.readInto(reinterpret_cast<char *>(sizeFields), sizeof sizeFields);
+    const qint64 width = le16(sizeFields);
+    const qint64 height = le16(sizeFields + 2);
+    const int bitsPerPixel = sizeFields[4];
     // Sizes are signed 16-bit numbers in this loader.
     if (width > 32767 || height > 32767)
         throw TextureError("the header gives an impossible size (" + sizeText(width, height) + ")");
