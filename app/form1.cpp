@@ -173,6 +173,8 @@ void Form1::createControls(QWidget *window)
 
     Check1 = new QCheckBox(QStringLiteral("Show Cube at Start up"), window);
     Check1->setGeometry(kCheck1.rect());
+    // As with Label2: a substituted font may be wider; the box may use the room to the edge.
+    Check1->resize(std::clamp(Check1->sizeHint().width(), kCheck1.w, kClientWidth - kCheck1.x), kCheck1.h);
 
     Moldura = new host::PictureBox(window);
     Moldura->setGeometry(kMoldura.rect());
