@@ -72,12 +72,6 @@ Form1::CubeFactory &cubeFactory()
     return factory;
 }
 
-QString &sideFolderOverride()
-{
-    static QString folder;
-    return folder;
-}
-
 // A check box takes 0 or 1; any other stored number leaves it as it is.
 void setCheckValue(QCheckBox *box, std::optional<qint16> value)
 {
@@ -92,16 +86,6 @@ Form1::CubeFactory Form1::setCubeFactory(CubeFactory factory)
     CubeFactory previous = std::move(cubeFactory());
     cubeFactory() = std::move(factory);
     return previous;
-}
-
-void Form1::setSideFolder(const QString &folder)
-{
-    sideFolderOverride() = folder;
-}
-
-QString Form1::sideFolder()
-{
-    return sideFolderOverride().isEmpty() ? host::programFolder() : sideFolderOverride();
 }
 
 Form1::Form1() = default;
@@ -344,10 +328,11 @@ void Form1::BuildAndShowCube()
     const bool useFrame = Check2->isChecked();
     const QImage frame = Image1[app::kFrameSlot]->picture();
     const host::OleColor transparent = Picture2->backColor();
-    const QString folder = sideFolder();
+    // Written where the cube window reads them.
+    const QString folder = frmMain::sideFolder();
 
     // Each side file, then its slot's path. A side file that cannot be written stops the
-    // road with one message; the files written before it stay as they are. The settings
+    // run with one message; the files written before it stay as they are. The settings
     // reach the disk in one write, after the last of them.
     host::SettingsStore::Batch settings;
     for (int i = 0; i < app::kSideCount; ++i) {

@@ -34,9 +34,6 @@ public:
     // place, since the real one runs a render loop until Escape.
     using CubeFactory = std::function<std::unique_ptr<host::HostForm>()>;
     static CubeFactory setCubeFactory(CubeFactory factory);
-    // The folder the side files are written to: the program folder unless a test says.
-    static void setSideFolder(const QString &folder);
-    static QString sideFolder();
 
     Form1();
     ~Form1() override;

@@ -119,7 +119,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setOrganizationName(QStringLiteral("Vexorin"));
     host::setEndHandler([] {});
-    Form1::setSideFolder(sides);
+    frmMain::setSideFolder(sides);
     Form1::setCubeFactory([] { return std::make_unique<NoCube>(); });
     for (int i = 0; i < app::kSlotCount; ++i)
         app::writeEntry(app::imageEntry(i), QDir(pictures).filePath(QStringLiteral("photo%1.jpg").arg(i)));

@@ -54,7 +54,7 @@ public:
         QVERIFY(config.isValid() && sides.isValid() && pictures.isValid());
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         host::SettingsStore::reset();
-        Form1::setSideFolder(sides.path());
+        frmMain::setSideFolder(sides.path());
         host::setMsgBoxHandler([this](const QString &text) { messages << text; });
         host::setEndHandler([this] { ++ends; });
         Form1::setCubeFactory([this] {
@@ -71,7 +71,7 @@ public:
         Form1::setCubeFactory({});
         host::setMsgBoxHandler({});
         host::setEndHandler({});
-        Form1::setSideFolder(QString());
+        frmMain::setSideFolder(QString());
         host::SettingsStore::reset();
     }
     Fixture(const Fixture &) = delete;
