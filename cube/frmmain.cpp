@@ -8,7 +8,6 @@
 #include "shapemask.h"
 
 #include <QCursor>
-#include <QOpenGLContext>
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <cmath>
@@ -35,11 +34,11 @@ constexpr GLfloat kLightPosition[4] = {0.0f, 0.0f, 2.0f, 1.0f};
 // about 22 for a channel to stay at 1; 32 leaves a margin.
 constexpr int kSafeDarkestUnlit = 8;
 constexpr int kSafeDarkestLit = 32;
-
-constexpr double kFieldOfView = 45.0;
-constexpr double kNearPlane = 0.1;
-constexpr double kFarPlane = 100.0;
 } // namespace
+
+using modOpenGL::kFarPlane;
+using modOpenGL::kFieldOfView;
+using modOpenGL::kNearPlane;
 
 frmMain::frmMain()
 {

@@ -1,7 +1,6 @@
 #include "modopengl.h"
 
 #include "glform.h"
-#include "hostapp.h"
 #include "msgbox.h"
 
 #include <QOpenGLContext>
@@ -111,7 +110,8 @@ void ResizeGLView(std::int32_t width, std::int32_t height)
     glViewport(0, 0, width, height);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, static_cast<double>(width) / static_cast<double>(height), 0.1, 100.0);
+    gluPerspective(kFieldOfView, static_cast<double>(width) / static_cast<double>(height), kNearPlane,
+                   kFarPlane);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

@@ -15,6 +15,12 @@ class GlForm;
 
 namespace modOpenGL {
 
+// The perspective ResizeGLView sets up: vertical field of view in degrees, near and far
+// clipping planes. The cube window's outline is projected with the same numbers.
+inline constexpr double kFieldOfView = 45.0;
+inline constexpr double kNearPlane = 0.1;
+inline constexpr double kFarPlane = 100.0;
+
 // The display mode recorded by SaveDisplayMode; all zero before it first runs.
 extern host::DisplayMode SavedDisplayMode;
 
