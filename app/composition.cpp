@@ -51,7 +51,7 @@ QImage composeSide(const QImage &picture, int side, const QImage *frame, host::O
         return result;
 
     const host::OleColor key = host::TranslateColor(transparent);
-    const QImage laid = host::stretchNearest(host::flattened(*frame, kFrameBackground), size);
+    const QImage laid = laidFrame(*frame, size);
     const int kr = host::redOf(key), kg = host::greenOf(key), kb = host::blueOf(key);
     for (int y = 0; y < kSideSize; ++y) {
         const uchar *in = laid.constScanLine(y);
@@ -67,6 +67,11 @@ QImage composeSide(const QImage &picture, int side, const QImage *frame, host::O
         }
     }
     return result;
+}
+
+QImage laidFrame(const QImage &frame, QSize size)
+{
+    return host::stretchNearest(host::flattened(frame, kFrameBackground), size);
 }
 
 QString sideFileName(const QString &folder, int side)

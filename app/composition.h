@@ -21,6 +21,10 @@ QImage defaultFace(int side);
 // `transparent` lets the side show through.
 QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent);
 
+// The frame as the sides and the frame holder show it: its transparent parts on the frame
+// holder's red, stretched to `size` without blending (every colour is one the frame holds).
+QImage laidFrame(const QImage &frame, QSize size);
+
 // "<folder>/Side n.bmp", the number with the blank a number formatter leaves for the sign.
 QString sideFileName(const QString &folder, int side);
 

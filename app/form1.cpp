@@ -250,7 +250,7 @@ void Form1::loadFrameHolder(const QImage &frame)
         Moldura->setPicture(QImage());
         return;
     }
-    Moldura->setPicture(host::stretchNearest(host::flattened(frame, 0xffff0000), Moldura->size()));
+    Moldura->setPicture(app::laidFrame(frame, Moldura->size()));
 }
 
 void Form1::Drive1_Change()
