@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QObject>
 #include <QOpenGLContext>
 #include <QResizeEvent>
 #include <QWindow>
@@ -102,8 +101,6 @@ protected:
             return true;
         }
         case QEvent::Close:
-            // Unloading destroys this window, which must not happen inside its own event
-            // handler: the unload runs from the next round of event processing instead.
             event->ignore();
             m_form.queueCloseRequest();
             return true;
@@ -119,7 +116,7 @@ private:
     GlForm &m_form;
 };
 
-GlForm::GlForm() : m_closeReceiver(std::make_unique<QObject>()) {}
+GlForm::GlForm() = default;
 
 GlForm::~GlForm()
 {
@@ -194,12 +191,6 @@ void GlForm::setNativeVisible(bool visible)
 bool GlForm::nativeVisible() const
 {
     return m_window && m_window->isVisible();
-}
-
-void GlForm::queueCloseRequest()
-{
-    QMetaObject::invokeMethod(m_closeReceiver.get(), [this] { closeRequested(); },
-                              Qt::QueuedConnection);
 }
 
 QString GlForm::caption() const

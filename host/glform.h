@@ -12,7 +12,6 @@
 #include <QSurfaceFormat>
 #include <memory>
 
-class QObject;
 class QWindow;
 
 namespace host {
@@ -87,12 +86,8 @@ protected:
 
 private:
     friend class GlWindow;
-    void queueCloseRequest();
 
     std::unique_ptr<GlWindow> m_window;
-    // Receiver of queued close requests; it goes with the form, so a request still queued
-    // then is dropped.
-    std::unique_ptr<QObject> m_closeReceiver;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;
     QRegion m_shape;

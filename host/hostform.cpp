@@ -1,12 +1,14 @@
 #include "hostform.h"
 
+#include <QObject>
+
 namespace host {
 
 namespace {
 int g_openForms = 0;
 }
 
-HostForm::HostForm() = default;
+HostForm::HostForm() : m_closeReceiver(std::make_unique<QObject>()) {}
 
 HostForm::~HostForm()
 {
@@ -66,10 +68,9 @@ void HostForm::Unload()
     destroyNativeWindow();
 }
 
-bool HostForm::closeRequested()
+void HostForm::queueCloseRequest()
 {
-    Unload();
-    return !m_loaded;
+    QMetaObject::invokeMethod(m_closeReceiver.get(), [this] { Unload(); }, Qt::QueuedConnection);
 }
 
 } // namespace host

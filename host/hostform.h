@@ -4,6 +4,10 @@
 // QWindow) is made by the subclass.
 #pragma once
 
+#include <memory>
+
+class QObject;
+
 namespace host {
 
 class HostForm
@@ -41,12 +45,16 @@ protected:
     virtual bool nativeVisible() const = 0;
 
     // For a native close request (the window manager's close button, for instance): runs
-    // the unload as if the program had asked for it. Returns true when the window went.
-    bool closeRequested();
+    // the unload as if the program had asked for it, from the next round of event
+    // processing, since the unload destroys the native window whose handler asks. A request
+    // still queued when the form goes is dropped.
+    void queueCloseRequest();
 
 private:
     bool m_loaded = false;
     bool m_loading = false;
+    // Receiver of queued close requests; it goes with the form.
+    std::unique_ptr<QObject> m_closeReceiver;
 };
 
 } // namespace host

@@ -13,11 +13,8 @@ public:
 protected:
     void closeEvent(QCloseEvent *event) override
     {
-        // The unload destroys this widget, so it is not done from inside its own event
-        // handler: the request is answered now and the unload runs from the event queue.
         event->ignore();
-        QMetaObject::invokeMethod(
-            this, [form = &m_form] { form->closeRequested(); }, Qt::QueuedConnection);
+        m_form.queueCloseRequest();
     }
 
 private:
