@@ -27,13 +27,6 @@ void BinaryFile::readInto(char *dest, qint64 count)
     m_position += count;
 }
 
-QByteArray BinaryFile::read(qint64 count)
-{
-    QByteArray bytes(count > 0 ? count : 0, Qt::Uninitialized);
-    readInto(bytes.data(), bytes.size());
-    return bytes;
-}
-
 void BinaryFile::seek(qint64 position)
 {
     m_position = position < 0 ? 0 : position;

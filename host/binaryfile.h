@@ -2,7 +2,6 @@
 // (empty), reads advance the position, and bytes past the end of the file read as zero.
 #pragma once
 
-#include <QByteArray>
 #include <QFile>
 #include <QString>
 #include <stdexcept>
@@ -23,12 +22,9 @@ public:
     // Throws FileError when the file cannot be opened or created.
     explicit BinaryFile(const QString &path);
 
-    // Reads `count` bytes from the current position; what the file does not hold reads as 0.
-    QByteArray read(qint64 count);
-    // Fills `dest` with `count` bytes, zero past the end of the file.
+    // Fills `dest` with `count` bytes from the current position, zero past the end of the file.
     void readInto(char *dest, qint64 count);
     void seek(qint64 position);
-    qint64 position() const { return m_position; }
     qint64 size() const { return m_file.size(); }
     void close() { m_file.close(); }
 

@@ -2,8 +2,6 @@
 
 #include "keycodes.h"
 
-#include <QCloseEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -304,15 +302,6 @@ void GlForm::setShape(const QRegion &deviceRegion)
         scaled += QRect(left, top, right - left, bottom - top);
     }
     m_window->setMask(scaled);
-}
-
-void GlForm::clearShape()
-{
-    if (!m_window)
-        return;
-    m_shaped = false;
-    m_shape = QRegion();
-    m_window->setMask(QRegion());
 }
 
 void GlForm::swapBuffers()

@@ -53,9 +53,8 @@ public:
     void releaseCapture();
 
     // The window's shape in device pixels: only pixels inside it are shown, the desktop
-    // shows through the rest. An empty optional-like state (clearShape) shows the whole.
+    // shows through the rest. An empty region shows none of the window.
     void setShape(const QRegion &deviceRegion);
-    void clearShape();
 
     // Presents the frame drawn on the current GL context into this window.
     void swapBuffers();

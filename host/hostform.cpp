@@ -28,9 +28,7 @@ void HostForm::Load()
     createNativeWindow();
     m_loaded = true;
     ++g_openForms;
-    m_loading = true;
     Form_Load();
-    m_loading = false;
 }
 
 void HostForm::Show()

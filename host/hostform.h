@@ -28,7 +28,6 @@ public:
     void Unload();
 
     bool isLoaded() const { return m_loaded; }
-    bool isLoading() const { return m_loading; }
     bool isVisible() const;
 
     // Number of loaded window objects in the process (what the event pump returns).
@@ -52,7 +51,6 @@ protected:
 
 private:
     bool m_loaded = false;
-    bool m_loading = false;
     // Receiver of queued close requests; it goes with the form.
     std::unique_ptr<QObject> m_closeReceiver;
 };
