@@ -2,6 +2,8 @@
 // spliced into a JPEG, and headers that claim enormous pictures.
 #pragma once
 
+#include "cube_files.h"
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
@@ -9,7 +11,6 @@
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QString>
-#include <QtEndian>
 #include <cmath>
 
 namespace apptest {
@@ -68,19 +69,7 @@ inline QByteArray jpegWithOrientation(const QImage &image, quint16 orientation)
 // A BMP header (no pixel data after it) that claims a picture of width x height, 24 bits.
 inline QByteArray bmpHeaderClaiming(qint32 width, qint32 height)
 {
-    QByteArray b(54, '\0');
-    auto put32 = [&b](int at, quint32 v) { qToLittleEndian(v, b.data() + at); };
-    auto put16 = [&b](int at, quint16 v) { qToLittleEndian(v, b.data() + at); };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, 54);
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, quint32(width));
-    put32(22, quint32(height));
-    put16(26, 1);
-    put16(28, 24);
-    return b;
+    return cubetest::bitmapFile(width, height, 24, false);
 }
 
 // A GIF header whose logical screen and one image claim width x height, with a tiny body.
