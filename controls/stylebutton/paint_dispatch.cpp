@@ -239,7 +239,8 @@ void StyleButton::Refresh()
         return; // nothing laid out yet
     }
     s.clear();
-    int iconMargin = 4;
+    // Taken before painting: a Themed paint that falls back keeps the margin of Themed.
+    const int iconMargin = IconMarginFor(m_Style);
 
     // The state to draw; it stays in ButtonState afterwards.
     if (m_Style != Rounded && !m_UserMode)
@@ -266,7 +267,6 @@ void StyleButton::Refresh()
                 PaintRoundedCustom(*this, state);
             else
                 PaintRounded(*this, state);
-            iconMargin = 5;
             break;
         case Themed: {
             s.setBackColor(GetSysColor(COLOR_BTNFACE));
@@ -280,18 +280,15 @@ void StyleButton::Refresh()
         }
         case Gradient:
             PaintGradient(*this, state);
-            iconMargin = 5;
             break;
         case Soft:
             PaintSoft(*this, state);
             break;
         case Shiny:
             PaintShiny(*this, state);
-            iconMargin = 7;
             break;
         case Pill:
             PaintPill(*this);
-            iconMargin = 7;
             break;
         default:
             break; // no such style: nothing but the cleared surface
