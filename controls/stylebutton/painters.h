@@ -53,7 +53,6 @@ class PaintRig : public StyleButton
 {
 public:
     using StyleButton::StyleButton;
-    using StyleButton::ApplyRegion;
 
     using StyleButton::m_Style;
     using StyleButton::m_NonThemeStyle;
@@ -77,12 +76,5 @@ public:
 
     // Sizes the surface to W x H and runs the layout rules: rectangles, caption format from
     // CaptionAlign, window shape. Does not paint.
-    void layoutFor(int width, int height)
-    {
-        m_Surface.resize(width, height);
-        m_ClientRect = ClientRectFor(width, height);
-        m_TextRect = TextRectFor(width, height);
-        m_CaptionFormat = CaptionFormatFor(m_CaptionAlign, m_CaptionFormat);
-        ApplyRegion();
-    }
+    void layoutFor(int width, int height) { layOutSurface(width, height); }
 };

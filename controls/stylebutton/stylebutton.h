@@ -136,9 +136,6 @@ public:
     const QRegion &windowRegion() const { return m_WindowRegion; }
     host::Surface &surface() { return m_Surface; }
     const host::Surface &surface() const { return m_Surface; }
-    // Whether the host runs the program (true) or shows the control in a designer (false).
-    bool userMode() const { return m_UserMode; }
-    void setUserMode(bool userMode) { m_UserMode = userMode; }
 
 signals:
     void Click();
@@ -150,6 +147,8 @@ protected:
     void ApplyRegion();
     // Layout step run on every resize: minimum size, rectangles, caption format, region.
     void layoutStep();
+    // The part of it after the minimum size: surface, rectangles, caption format, region.
+    void layOutSurface(int width, int height);
     // The two endings of a property assignment: notice, then layout and repaint, or notice,
     // then repaint.
     void changedThenLayOut(const QString &name);

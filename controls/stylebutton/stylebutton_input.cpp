@@ -51,12 +51,17 @@ void StyleButton::layoutStep()
     if (w != width() || h != height())
         resize(w, h); // a visible control re-enters here at once with the new size
 
-    m_Surface.resize(width(), height());
-    m_ClientRect = ClientRectFor(width(), height());
-    m_TextRect = TextRectFor(width(), height());
+    layOutSurface(width(), height());
+    Refresh();
+}
+
+void StyleButton::layOutSurface(int width, int height)
+{
+    m_Surface.resize(width, height);
+    m_ClientRect = ClientRectFor(width, height);
+    m_TextRect = TextRectFor(width, height);
     m_CaptionFormat = CaptionFormatFor(m_CaptionAlign, m_CaptionFormat);
     ApplyRegion();
-    Refresh();
 }
 
 void StyleButton::resizeEvent(QResizeEvent *)
