@@ -92,7 +92,6 @@ public:
     bool requestLeaveNotice(QWidget *hWnd);
 
     const std::vector<SubclassEntry> &entries() const { return m_entries; }
-    bool templateFilled() const { return m_templateFilled; }
 
 private:
     friend class SubclassBlock;
@@ -109,7 +108,6 @@ class SubclassBlock : public QObject
 public:
     SubclassBlock(Subclasser &owner, int index, QWidget *window);
     void requestLeave() { m_leaveRequested = true; }
-    bool leaveRequested() const { return m_leaveRequested; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

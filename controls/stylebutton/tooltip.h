@@ -68,10 +68,6 @@ public:
 
     const std::vector<ToolTipMessage> &sentMessages() const { return m_sent; }
     const ToolInfo &toolInfo() const { return m_tool; }
-    bool hasTool() const { return m_hasTool; }
-    bool hasTitle() const { return m_hasTitle; }
-    int titleIcon() const { return m_titleIcon; }
-    QString title() const { return m_title; }
     QColor textColour() const { return m_text; }
     QColor backColour() const { return m_back; }
 
