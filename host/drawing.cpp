@@ -377,13 +377,13 @@ void GradientRowsOn(QImage &dc, OleColor start, OleColor end, int x1, int y, int
         throw DivisionByZero();
     const Steps steps(start, end, n);
     Raster r(dc);
-    for (int i = 0; i <= n; ++i) {
-        const long long row = static_cast<long long>(y) + i;
-        if (row >= r.height())
-            break; // the rest lies below the image
-        if (row < 0)
-            continue;
-        drawLine(r, x1, static_cast<int>(row), x2, static_cast<int>(row), steps.at(i));
+    // Only the steps whose row lies on the image are visited, so a gradient that runs far
+    // outside costs no more than one across the image.
+    const long long first = std::max(0LL, -static_cast<long long>(y));
+    const long long last = std::min<long long>(n, r.height() - 1LL - y);
+    for (long long i = first; i <= last; ++i) {
+        const int row = static_cast<int>(y + i);
+        drawLine(r, x1, row, x2, row, steps.at(i));
     }
 }
 
@@ -401,13 +401,12 @@ void GradientColumns(Surface &surface, OleColor start, OleColor end, int x1, int
         throw DivisionByZero();
     const Steps steps(start, end, n);
     Raster r(surface.image());
-    for (long long i = 0; i <= n; ++i) {
-        const long long x = x1 + i;
-        if (x >= r.width())
-            break;
-        if (x < 0)
-            continue;
-        drawLine(r, static_cast<int>(x), y1, static_cast<int>(x), y2, steps.at(i));
+    // As for rows: only the columns on the image are visited.
+    const long long first = std::max(0LL, -static_cast<long long>(x1));
+    const long long last = std::min<long long>(n, r.width() - 1LL - x1);
+    for (long long i = first; i <= last; ++i) {
+        const int x = static_cast<int>(x1 + i);
+        drawLine(r, x, y1, x, y2, steps.at(i));
     }
 }
 

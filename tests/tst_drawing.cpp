@@ -187,6 +187,17 @@ void TestDrawing::linesFarOutsideTheImageAreClipped()
     QCOMPARE(at(dc, 7, 3), RGB(5, 5, 5));
     QCOMPARE(at(dc, 3, 0), RGB(6, 6, 6));
     QCOMPARE(GetPixel(dc, 8, 0), kNoPixel);
+
+    // Gradients that start far before the image and run into it: only the steps on the
+    // image are drawn (the last step of each is its end colour).
+    QImage rows = blank(8, 8);
+    GradientRowsOn(rows, RGB(0, 0, 0), RGB(40, 40, 40), 0, -2147483647, 8, 2147483647);
+    QCOMPARE(at(rows, 0, 0), RGB(40, 40, 40));
+    QCOMPARE(at(rows, 0, 1), RGB(1, 2, 3));
+    Surface columns = surfaceOf(8, 8);
+    GradientColumns(columns, RGB(0, 0, 0), RGB(50, 50, 50), -2147483647, 2, 0, 3);
+    QCOMPARE(at(columns.image(), 0, 2), RGB(50, 50, 50));
+    QCOMPARE(at(columns.image(), 1, 2), RGB(1, 2, 3));
 }
 
 // --- system edges -----------------------------------------------------------------------
