@@ -1,8 +1,10 @@
 #include "form1_design.h"
 
+#include "propertybag.h"
 #include "stylebutton.h"
 
 #include <QFile>
+#include <QMap>
 #include <QRegularExpression>
 
 // Outside any namespace: the resource's init function lives in the global one.
@@ -19,20 +21,8 @@ static void initDesignResource()
 
 namespace {
 
-const QMap<QString, host::PropertyBag> &formDesign()
-{
-    static const QMap<QString, host::PropertyBag> design = [] {
-        initDesignResource();
-        QFile file(QStringLiteral(":/design/form1_design.txt"));
-        if (!file.open(QIODevice::ReadOnly))
-            return QMap<QString, host::PropertyBag>();
-        return parseFormDesign(QString::fromUtf8(file.readAll()));
-    }();
-    return design;
-}
-
-} // namespace
-
+// Splits a form description into its controls' property sets: each "[name]" line starts
+// the set of the control of that name; lines before the first section are ignored.
 QMap<QString, host::PropertyBag> parseFormDesign(const QString &text)
 {
     QMap<QString, host::PropertyBag> sets;
@@ -58,13 +48,23 @@ QMap<QString, host::PropertyBag> parseFormDesign(const QString &text)
     return sets;
 }
 
-host::PropertyBag designProperties(const QString &controlName)
+// The property sets of Form1's design, read once.
+const QMap<QString, host::PropertyBag> &formDesign()
 {
-    return formDesign().value(controlName);
+    static const QMap<QString, host::PropertyBag> design = [] {
+        initDesignResource();
+        QFile file(QStringLiteral(":/design/form1_design.txt"));
+        if (!file.open(QIODevice::ReadOnly))
+            return QMap<QString, host::PropertyBag>();
+        return parseFormDesign(QString::fromUtf8(file.readAll()));
+    }();
+    return design;
 }
+
+} // namespace
 
 void loadDesignProperties(StyleButton &button, const QString &controlName)
 {
     button.setObjectName(controlName);
-    button.UserControl_ReadProperties(designProperties(controlName));
+    button.UserControl_ReadProperties(formDesign().value(controlName));
 }
