@@ -46,6 +46,34 @@ QString fontText(const QFont &font)
     return text;
 }
 
+// The string a quoted value stands for; nothing when the quoting is damaged.
+std::optional<QString> unquote(const QString &text)
+{
+    const QString t = text.trimmed();
+    if (t.size() < 2 || !t.startsWith(u'"') || !t.endsWith(u'"'))
+        return std::nullopt;
+    QString out;
+    out.reserve(t.size());
+    for (qsizetype i = 1; i < t.size() - 1; ++i) {
+        QChar c = t[i];
+        if (c == u'\\') {
+            if (i + 1 >= t.size() - 1)
+                return std::nullopt; // a lone backslash before the closing quote
+            c = t[++i];
+            switch (c.unicode()) {
+            case 'n': c = u'\n'; break;
+            case 'r': c = u'\r'; break;
+            case 't': c = u'\t'; break;
+            default: break; // \" and \\ stand for themselves
+            }
+        } else if (c == u'"') {
+            return std::nullopt; // an unescaped quote inside: damaged
+        }
+        out += c;
+    }
+    return out;
+}
+
 std::optional<QFont> parseFont(const QString &text)
 {
     const QString t = text.trimmed();
@@ -57,7 +85,7 @@ std::optional<QFont> parseFont(const QString &text)
         end += (t[end] == u'\\') ? 2 : 1;
     if (end >= t.size())
         return std::nullopt;
-    const auto family = PropertyBag::unquote(t.left(end + 1));
+    const auto family = unquote(t.left(end + 1));
     if (!family)
         return std::nullopt;
     const QStringList words = t.mid(end + 1).split(u' ', Qt::SkipEmptyParts);
@@ -104,33 +132,6 @@ QString PropertyBag::quote(const QString &value)
         }
     }
     out += u'"';
-    return out;
-}
-
-std::optional<QString> PropertyBag::unquote(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.size() < 2 || !t.startsWith(u'"') || !t.endsWith(u'"'))
-        return std::nullopt;
-    QString out;
-    out.reserve(t.size());
-    for (qsizetype i = 1; i < t.size() - 1; ++i) {
-        QChar c = t[i];
-        if (c == u'\\') {
-            if (i + 1 >= t.size() - 1)
-                return std::nullopt; // a lone backslash before the closing quote
-            c = t[++i];
-            switch (c.unicode()) {
-            case 'n': c = u'\n'; break;
-            case 'r': c = u'\r'; break;
-            case 't': c = u'\t'; break;
-            default: break; // \" and \\ stand for themselves
-            }
-        } else if (c == u'"') {
-            return std::nullopt; // an unescaped quote inside: damaged
-        }
-        out += c;
-    }
     return out;
 }
 

@@ -55,9 +55,8 @@ public:
     QString toText() const;
     static PropertyBag fromText(const QString &text);
 
-    // Text forms of single values, shared with the form descriptions that embed sets.
+    // A string value as the set stores it: quoted, with C-style escapes.
     static QString quote(const QString &value);
-    static std::optional<QString> unquote(const QString &text);
 
 private:
     void put(const QString &key, const QString &text);
