@@ -62,15 +62,9 @@ void PaintGradient(StyleButton &button, int state)
     DrawLine(s, 0, 2, 0, h - 2, outline);
     DrawLine(s, 2, h - 1, w - 2, h - 1, outline);
     DrawLine(s, w - 1, 0, w - 1, h, outline);
-    SetPixel(dc, 1, 1, outline);
-    SetPixel(dc, 1, h - 2, outline);
-    SetPixel(dc, w - 2, 1, outline);
-    SetPixel(dc, w - 2, h - 2, outline);
+    CutCornerInsides(dc, w, h, outline);
     // softened corners
-    const OleColor corner = B(look.cornerShift);
-    const QPoint corners[] = {{1, 0}, {w - 2, 0}, {0, 1}, {0, h - 2}, {1, h - 1}, {w - 2, h - 1}, {w - 1, 1}, {w - 1, h - 2}};
-    for (const QPoint &p : corners)
-        SetPixel(dc, p.x(), p.y(), corner);
+    CutCornerNeighbours(dc, w, h, B(look.cornerShift));
     // inner lines
     if (state == StyleButton::Normal || state == StyleButton::Disabled) {
         DrawLine(s, 2, 1, w - 2, 1, B(21));

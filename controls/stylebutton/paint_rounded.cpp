@@ -8,28 +8,22 @@
 
 using namespace host;
 
-namespace {
-
-// The corner pixels of a W x H button, in three rings from the outline inwards.
-struct CornerRings
+void CutCornerInsides(QImage &dc, int w, int h, OleColor c)
 {
-    int w, h;
-    void outlineInside(QImage &dc, OleColor c) const // (1,1) and its three mirrors
-    {
-        SetPixel(dc, 1, 1, c);
-        SetPixel(dc, 1, h - 2, c);
-        SetPixel(dc, w - 2, 1, c);
-        SetPixel(dc, w - 2, h - 2, c);
-    }
-};
+    SetPixel(dc, 1, 1, c);
+    SetPixel(dc, 1, h - 2, c);
+    SetPixel(dc, w - 2, 1, c);
+    SetPixel(dc, w - 2, h - 2, c);
+}
 
-// The eight pixels beside the cut corners (the same set both painters soften).
-void cutCornerNeighbours(QImage &dc, int w, int h, OleColor c)
+void CutCornerNeighbours(QImage &dc, int w, int h, OleColor c)
 {
     const QPoint points[] = {{0, 1}, {1, 0}, {1, h - 1}, {0, h - 2}, {w - 1, h - 2}, {w - 2, h - 1}, {w - 2, 0}, {w - 1, 1}};
     for (const QPoint &p : points)
         SetPixel(dc, p.x(), p.y(), c);
 }
+
+namespace {
 
 // The twelve pixels of the disabled corners.
 void disabledCorners(QImage &dc, int w, int h, OleColor c)
@@ -51,8 +45,8 @@ void fixedOutline(Surface &s, int w, int h)
     DrawLine(s, w - 1, 1, w - 1, h - 1, outline);
     DrawLine(s, 1, h - 1, w - 1, h - 1, outline);
     // corner softening, three rings
-    CornerRings{w, h}.outlineInside(dc, RGB(72, 110, 144));
-    cutCornerNeighbours(dc, w, h, RGB(106, 139, 162));
+    CutCornerInsides(dc, w, h, RGB(72, 110, 144));
+    CutCornerNeighbours(dc, w, h, RGB(106, 139, 162));
     const QPoint inner[] = {{1, 2}, {2, 1}, {2, h - 2}, {1, h - 3}, {w - 2, h - 3}, {w - 3, h - 2}, {w - 3, 1}, {w - 2, 2}};
     for (const QPoint &p : inner)
         SetPixel(dc, p.x(), p.y(), RGB(191, 199, 202));
@@ -157,8 +151,8 @@ void PaintRoundedCustom(StyleButton &button, int state)
         DrawLine(s, 0, 2, 0, h - 2, outline);
         DrawLine(s, 2, h - 1, w - 2, h - 1, outline);
         DrawLine(s, w - 1, 0, w - 1, h, outline);
-        CornerRings{w, h}.outlineInside(dc, outline);
-        cutCornerNeighbours(dc, w, h, B(-21));
+        CutCornerInsides(dc, w, h, outline);
+        CutCornerNeighbours(dc, w, h, B(-21));
         if (state == StyleButton::Hot)
             drawAccent(s, w, h, {A(85), A(69), A(16), a, A(69), A(16)}, false);
         break;
@@ -183,7 +177,7 @@ void PaintRoundedCustom(StyleButton &button, int state)
         DrawLine(s, 0, 1, 0, h - 1, outline);
         DrawLine(s, w - 1, 1, w - 1, h - 1, outline);
         DrawLine(s, 1, h - 1, w - 1, h - 1, outline);
-        CornerRings{w, h}.outlineInside(dc, B(-96));
+        CutCornerInsides(dc, w, h, B(-96));
         break;
     }
     case StyleButton::Disabled:

@@ -26,6 +26,11 @@ void PaintPill(StyleButton &button);
 // The simple looks drawn by the dispatcher itself: Standard, Thin, Flat, Etched, Highlight.
 void PaintSimple(StyleButton &button, int style, int state);
 
+// The pixels of a 1-pixel cut-corner outline (Rounded, Gradient): the four just inside the
+// corners, (1,1) and its mirrors; and the eight beside the cut corners.
+void CutCornerInsides(QImage &dc, int w, int h, host::OleColor c);
+void CutCornerNeighbours(QImage &dc, int w, int h, host::OleColor c);
+
 // face(A, B) of the looks: the custom colour (resolved) when custom colours are on, else B.
 host::OleColor FaceColour(const StyleButton &button, host::OleColor custom, host::OleColor system);
 
