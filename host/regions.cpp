@@ -8,25 +8,8 @@
 
 namespace host {
 
-QRegion MakeCutCornerRegion(int w, int h)
-{
-    const QPolygon shape({QPoint(0, 1), QPoint(1, 0), QPoint(w - 1, 0), QPoint(w, 1),
-                          QPoint(w, h - 2), QPoint(w - 2, h), QPoint(2, h), QPoint(0, h - 2)});
-    return QRegion(shape, Qt::OddEvenFill);
-}
-
-QRegion MakeBevelCornerRegion(int w, int h)
-{
-    const QPolygon shape({QPoint(0, 2), QPoint(2, 0), QPoint(w - 3, 0), QPoint(w, 3),
-                          QPoint(w, h - 3), QPoint(w - 3, h), QPoint(4, h), QPoint(0, h - 4)});
-    return QRegion(shape, Qt::OddEvenFill);
-}
-
-QRegion MakeRoundRegion(int w, int h)
-{
-    return RoundRectRegion(0, 0, w + 1, h + 1, 18, 18);
-}
-
+namespace {
+// The rounded-rectangle rule for any box and corner ellipse.
 QRegion RoundRectRegion(int left, int top, int right, int bottom, int ew, int eh)
 {
     if (left > right)
@@ -69,6 +52,27 @@ QRegion RoundRectRegion(int left, int top, int right, int bottom, int ew, int eh
     for (const QRect &row : rows)
         region += row;
     return region;
+}
+
+} // namespace
+
+QRegion MakeCutCornerRegion(int w, int h)
+{
+    const QPolygon shape({QPoint(0, 1), QPoint(1, 0), QPoint(w - 1, 0), QPoint(w, 1),
+                          QPoint(w, h - 2), QPoint(w - 2, h), QPoint(2, h), QPoint(0, h - 2)});
+    return QRegion(shape, Qt::OddEvenFill);
+}
+
+QRegion MakeBevelCornerRegion(int w, int h)
+{
+    const QPolygon shape({QPoint(0, 2), QPoint(2, 0), QPoint(w - 3, 0), QPoint(w, 3),
+                          QPoint(w, h - 3), QPoint(w - 3, h), QPoint(4, h), QPoint(0, h - 4)});
+    return QRegion(shape, Qt::OddEvenFill);
+}
+
+QRegion MakeRoundRegion(int w, int h)
+{
+    return RoundRectRegion(0, 0, w + 1, h + 1, 18, 18);
 }
 
 } // namespace host

@@ -14,7 +14,4 @@ QRegion MakeBevelCornerRegion(int width, int height);
 // Rounded rectangle (0, 0, W + 1, H + 1) with an 18 x 18 corner ellipse.
 QRegion MakeRoundRegion(int width, int height);
 
-// The rounded-rectangle rule for any box and corner ellipse (used by MakeRoundRegion).
-QRegion RoundRectRegion(int left, int top, int right, int bottom, int ellipseWidth, int ellipseHeight);
-
 } // namespace host
