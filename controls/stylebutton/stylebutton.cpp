@@ -5,7 +5,6 @@
 
 #include "aboutbox.h"
 #include "syscolours.h"
-#include "tooltip.h"
 
 #include <QDesktopServices>
 #include <QPainter>

@@ -6,7 +6,6 @@
 
 #include "hostapp.h"
 #include "painters.h"
-#include "tooltip.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
