@@ -444,6 +444,7 @@ struct TextStamp
     unsigned format;
     int width, height, dpmX, dpmY;
     std::vector<TextRun> runs;
+    bool direct = false; // not whole pixels: drawn by Qt each time, not from runs
 };
 
 int qtTextFlags(unsigned format)
@@ -491,7 +492,7 @@ void paintText(QImage &dc, const QFont &font, OleColor colour, const QString &te
 }
 
 // The runs of a caption, laid out once on a clear mask of the surface's size; false when
-// the text did not come out as whole pixels (then it is drawn directly every time).
+// the text did not come out as whole pixels.
 bool layOut(TextStamp &stamp, const QFont &font)
 {
     QImage mask(stamp.width, stamp.height, QImage::Format_ARGB32_Premultiplied);
@@ -548,16 +549,22 @@ void DrawText(Surface &surface, const QString &text, int left, int top, int righ
     });
     if (found == kept.end()) {
         TextStamp stamp{text, fontKey, left, top, right, bottom, format, dc.width(), dc.height(),
-                        dc.dotsPerMeterX(), dc.dotsPerMeterY(), {}};
+                        dc.dotsPerMeterX(), dc.dotsPerMeterY(), {}, false};
+        // Kept either way, so a caption that cannot be replayed is not laid out on a mask
+        // again at every paint only to be drawn directly.
         if (!layOut(stamp, font)) {
-            paintText(dc, font, surface.foreColor(), text, left, top, right, bottom, format);
-            return;
+            stamp.runs.clear();
+            stamp.direct = true;
         }
         constexpr std::size_t kKept = 16;
         if (kept.size() >= kKept)
             kept.pop_back();
         kept.insert(kept.begin(), std::move(stamp));
         found = kept.begin();
+    }
+    if (found->direct) {
+        paintText(dc, font, surface.foreColor(), text, left, top, right, bottom, format);
+        return;
     }
     Raster r(dc);
     const QRgb rgb = toRgb(surface.foreColor());
