@@ -117,7 +117,6 @@ void PaintSimple(StyleButton &button, int style, int state)
         const bool plain = state == StyleButton::Normal || state == StyleButton::Disabled;
         s.setBackColor(plain ? back : lit);
         if (state == StyleButton::Normal) {
-            s.setBackColor(back);
             FrameBox(dc, 0, 0, w - 1, h - 1, back);
         } else if (state == StyleButton::Hot) {
             DrawEdgeBox(dc, 0, 0, w, h, BDR_RAISEDINNER, BF_RECT);

@@ -111,7 +111,6 @@ void PaintRounded(StyleButton &button, int state)
         fixedOutline(s, w, h);
         break;
     case StyleButton::Disabled:
-        s.setBackColor(GetSysColor(COLOR_BTNFACE));
         s.setBackColor(RGB(245, 244, 234));
         FrameBox(dc, 0, 0, w - 1, h - 1, RGB(201, 199, 186));
         disabledCorners(dc, w, h, RGB(216, 213, 199));
