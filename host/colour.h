@@ -24,11 +24,15 @@ inline OleColor fromQColor(const QColor &c) { return RGB(c.red(), c.green(), c.b
 // System colour indices used by the program.
 enum SystemColour : int {
     COLOR_WINDOW = 5,
+    COLOR_WINDOWTEXT = 8,
     COLOR_HIGHLIGHT = 13,
+    COLOR_HIGHLIGHTTEXT = 14,
     COLOR_BTNFACE = 15,
     COLOR_BTNSHADOW = 16,
     COLOR_GRAYTEXT = 17,
     COLOR_BTNTEXT = 18,
+    COLOR_3DHIGHLIGHT = 20,
+    COLOR_3DDKSHADOW = 21,
     COLOR_3DLIGHT = 22,
     COLOR_INFOTEXT = 23,
     COLOR_INFOBK = 24,

@@ -296,7 +296,7 @@ void FrameBox(QImage &dc, int left, int top, int width, int height, OleColor col
 // --- system 3-D edges -------------------------------------------------------------------
 
 namespace {
-enum : int { kHighlight3D = 20, kDarkShadow3D = 21, kLight3D = COLOR_3DLIGHT, kShadow = COLOR_BTNSHADOW };
+enum : int { kHighlight3D = COLOR_3DHIGHLIGHT, kDarkShadow3D = COLOR_3DDKSHADOW, kLight3D = COLOR_3DLIGHT, kShadow = COLOR_BTNSHADOW };
 
 // System colour of each line of an edge, indexed by the edge's four border bits (outer bits
 // 0-1, inner bits 2-3); -1 means the line is not drawn. A lone inner or outer border is

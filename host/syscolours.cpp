@@ -30,10 +30,10 @@ bool paletteColour(int index, QColor &out)
     case COLOR_3DLIGHT: out = palette.color(QPalette::Active, QPalette::Midlight); return true;
     case COLOR_INFOTEXT: out = palette.color(QPalette::Active, QPalette::ToolTipText); return true;
     case COLOR_INFOBK: out = palette.color(QPalette::Active, QPalette::ToolTipBase); return true;
-    case 20: out = palette.color(QPalette::Active, QPalette::Light); return true;     // 3-D highlight
-    case 21: out = palette.color(QPalette::Active, QPalette::Shadow); return true;    // 3-D dark shadow
-    case 8: out = palette.color(QPalette::Active, QPalette::Text); return true;       // window text
-    case 14: out = palette.color(QPalette::Active, QPalette::HighlightedText); return true;
+    case COLOR_3DHIGHLIGHT: out = palette.color(QPalette::Active, QPalette::Light); return true;
+    case COLOR_3DDKSHADOW: out = palette.color(QPalette::Active, QPalette::Shadow); return true;
+    case COLOR_WINDOWTEXT: out = palette.color(QPalette::Active, QPalette::Text); return true;
+    case COLOR_HIGHLIGHTTEXT: out = palette.color(QPalette::Active, QPalette::HighlightedText); return true;
     default: return false;
     }
 }

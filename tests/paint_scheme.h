@@ -37,8 +37,8 @@ inline void pinScheme()
     host::setSysColorOverride(host::COLOR_BTNTEXT, kText);
     host::setSysColorOverride(host::COLOR_GRAYTEXT, kGrey);
     host::setSysColorOverride(host::COLOR_3DLIGHT, kLight3D);
-    host::setSysColorOverride(20, kHilite3D);
-    host::setSysColorOverride(21, kDark3D);
+    host::setSysColorOverride(host::COLOR_3DHIGHLIGHT, kHilite3D);
+    host::setSysColorOverride(host::COLOR_3DDKSHADOW, kDark3D);
 }
 
 // What a test sets on the control before painting it.
