@@ -57,12 +57,7 @@ void PaintGradient(StyleButton &button, int state)
     if (!pressed)
         GradientRows(s, S(look.rightFrom), S(look.rightTo), w - 2, 2, w - 3, h - 5);
     // dark outline
-    const OleColor outline = S(-96);
-    DrawLine(s, 2, 0, w - 2, 0, outline);
-    DrawLine(s, 0, 2, 0, h - 2, outline);
-    DrawLine(s, 2, h - 1, w - 2, h - 1, outline);
-    DrawLine(s, w - 1, 0, w - 1, h, outline);
-    CutCornerInsides(dc, w, h, outline);
+    CutCornerOutline(s, w, h, S(-96));
     // softened corners
     CutCornerNeighbours(dc, w, h, B(look.cornerShift));
     // inner lines

@@ -23,6 +23,15 @@ void CutCornerNeighbours(QImage &dc, int w, int h, OleColor c)
         SetPixel(dc, p.x(), p.y(), c);
 }
 
+void CutCornerOutline(Surface &s, int w, int h, OleColor c)
+{
+    DrawLine(s, 2, 0, w - 2, 0, c);
+    DrawLine(s, 0, 2, 0, h - 2, c);
+    DrawLine(s, 2, h - 1, w - 2, h - 1, c);
+    DrawLine(s, w - 1, 0, w - 1, h, c);
+    CutCornerInsides(s.image(), w, h, c);
+}
+
 namespace {
 
 // The twelve pixels of the disabled corners.
@@ -145,12 +154,7 @@ void PaintRoundedCustom(StyleButton &button, int state)
         DrawLine(s, 2, h - 3, w - 2, h - 3, B(-24));
         DrawLine(s, 2, h - 2, w - 2, h - 2, B(-37));
         // dark outline
-        const OleColor outline = B(-128);
-        DrawLine(s, 2, 0, w - 2, 0, outline);
-        DrawLine(s, 0, 2, 0, h - 2, outline);
-        DrawLine(s, 2, h - 1, w - 2, h - 1, outline);
-        DrawLine(s, w - 1, 0, w - 1, h, outline);
-        CutCornerInsides(dc, w, h, outline);
+        CutCornerOutline(s, w, h, B(-128));
         CutCornerNeighbours(dc, w, h, B(-21));
         if (state == StyleButton::Hot)
             drawAccent(s, w, h, {A(85), A(69), A(16), a, A(69), A(16)}, false);

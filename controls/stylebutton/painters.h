@@ -30,6 +30,9 @@ void PaintSimple(StyleButton &button, int style, int state);
 // corners, (1,1) and its mirrors; and the eight beside the cut corners.
 void CutCornerInsides(QImage &dc, int w, int h, host::OleColor c);
 void CutCornerNeighbours(QImage &dc, int w, int h, host::OleColor c);
+// The whole dark outline of those looks: four lines clear of the cut corners, then the
+// pixels just inside them.
+void CutCornerOutline(host::Surface &s, int w, int h, host::OleColor c);
 
 // face(A, B) of the looks: the custom colour (resolved) when custom colours are on, else B.
 host::OleColor FaceColour(const StyleButton &button, host::OleColor custom, host::OleColor system);
