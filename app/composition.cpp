@@ -3,10 +3,13 @@
 #include "picture.h"
 #include "syscolours.h"
 
+#include <QBuffer>
 #include <QFont>
 #include <QPainter>
 #include <QSaveFile>
 #include <array>
+#include <cerrno>
+#include <cstring>
 
 namespace app {
 
@@ -26,6 +29,16 @@ constexpr QRgb kSideBackground = 0xffffffff;
 // A frame's transparent parts are seen on the frame holder's red, so a frame whose
 // transparency was left in the file is keyed out with the default transparent colour.
 constexpr QRgb kFrameBackground = 0xffff0000;
+// The reason a file operation just failed: the device's own text, or the system's when the
+// device has none to give (it then says only "Unknown error").
+QString systemReason(const QFileDevice &file)
+{
+    const int code = errno;
+    const QString text = file.errorString();
+    if (file.error() != QFileDevice::NoError && !text.isEmpty() && text != QIODevice::tr("Unknown error"))
+        return text;
+    return code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : text;
+}
 } // namespace
 
 QImage defaultFace(int side)
@@ -81,15 +94,28 @@ QString sideFileName(const QString &folder, int side)
 
 bool writeSideFile(const QString &fileName, const QImage &image, QString *error)
 {
+    // Encoded in memory first and handed to the file in one write, so a failing write (a
+    // full disk, a size limit) reports the system's own reason at once, before closing or
+    // cancelling the file could overwrite it.
+    QByteArray bytes;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (image.isNull() || !image.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) {
+            if (error)
+                *error = QStringLiteral("the picture could not be encoded");
+            return false;
+        }
+    }
     QSaveFile file(fileName);
     QString reason;
     if (!file.open(QIODevice::WriteOnly)) {
         reason = file.errorString();
-    } else if (!image.convertToFormat(QImage::Format_RGB888).save(&file, "BMP")) {
-        reason = file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("the picture could not be encoded");
+    } else if (file.write(bytes) != bytes.size() || !file.flush()) {
+        reason = systemReason(file);
         file.cancelWriting();
     } else if (!file.commit()) {
-        reason = file.errorString();
+        reason = systemReason(file);
     }
     if (reason.isEmpty())
         return true;

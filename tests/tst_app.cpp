@@ -5,6 +5,7 @@
 #include "composition.h"
 #include "filelists.h"
 #include "imagecontrol.h"
+#include "syscolours.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -58,6 +59,8 @@ private slots:
     void unreadableFileLeavesTheSlotAlone();
     void pickingSamplesUnderThePointer_data();
     void pickingSamplesUnderThePointer();
+    void storedSystemColourShowsWhatIsKeyed_data();
+    void storedSystemColourShowsWhatIsKeyed();
     void pickingWithoutAFrameGivesRed();
     void onlyTheFrameSlotEndsPicking();
     void storedPathsComeBack_data();
@@ -220,6 +223,30 @@ void tst_App::pickingSamplesUnderThePointer()
     moveOver(picker.Image1[6], pointer.x(), pointer.y());
     QCOMPARE(picker.pickedColor, host::OleColor(colour));
     QCOMPARE(picker.Picture2->backColor(), host::OleColor(colour));
+}
+
+void tst_App::storedSystemColourShowsWhatIsKeyed_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("index");
+    QTest::newRow("window") << "-2147483643" << int(host::COLOR_WINDOW);
+    QTest::newRow("button face") << "-2147483633" << int(host::COLOR_BTNFACE);
+}
+
+// The swatch shows the colour a stored system colour stands for, the one the sides key out;
+// the stored value itself is kept.
+void tst_App::storedSystemColourShowsWhatIsKeyed()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, index);
+    apptest::Fixture f;
+    host::setSysColorOverride(index, host::RGB(12, 200, 34));
+    f.store(Entry::TransparentColour, stored);
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(stored.toLongLong()));
+    QCOMPARE(picker.Picture2->Point(3, 3), qint64(host::RGB(12, 200, 34)));
+    host::clearSysColorOverrides();
 }
 
 void tst_App::pickingWithoutAFrameGivesRed()

@@ -6,7 +6,10 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <cstring>
 #include <set>
+#include <sys/resource.h>
 
 namespace {
 QImage solid(QSize size, QColor colour)
@@ -243,6 +246,21 @@ void tst_Compose::sideFileThatCannotBeWrittenKeepsTheOldOne()
     reason.clear();
     QVERIFY(!app::writeSideFile(name, QImage(), &reason));
     QVERIFY(!reason.isEmpty());
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
+    old.close();
+    // A write the system stops part way (here a file size limit, as a full disk would)
+    // gives the system's own reason, and the old file stays whole.
+    rlimit limit{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small{100000, limit.rlim_max};
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool written = app::writeSideFile(name, solid(QSize(256, 256), Qt::blue), &reason);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written);
+    QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), before);
 }
