@@ -15,6 +15,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <cstdlib>
@@ -340,6 +341,7 @@ void Form1::BuildAndShowCube()
         const QString file = app::sideFileName(folder, i + 1);
         QString reason;
         if (!app::writeSideFile(file, side, &reason)) {
+            showNewSideFiles(folder);
             host::MsgBox(QStringLiteral("The side file \"%1\" cannot be written: %2.")
                              .arg(QDir::toNativeSeparators(file), reason));
             Show();
@@ -347,6 +349,7 @@ void Form1::BuildAndShowCube()
         }
         app::writeEntry(app::imageEntry(i), sidePaths[size_t(i)]);
     }
+    showNewSideFiles(folder);
 
     // The frame path is kept also when "Use Frame" is off; then the options and colour.
     const std::pair<app::Entry, QString> rest[] = {
@@ -377,6 +380,13 @@ void Form1::BuildAndShowCube()
         Show();
         cubeClosed = false;
     }
+}
+
+// The file list, when it shows the folder the sides were written to, lists them.
+void Form1::showNewSideFiles(const QString &folder)
+{
+    if (QFileInfo(File1->path()).canonicalFilePath() == QFileInfo(folder).canonicalFilePath())
+        File1->refresh();
 }
 
 void Form1::cmdExit_Click()

@@ -91,6 +91,7 @@ private:
     // slot); an empty path empties the slot. False when the file cannot be loaded.
     bool loadSlot(int index, const QString &path);
     void loadFrameHolder(const QImage &frame);
+    void showNewSideFiles(const QString &folder);
     void addTrayIcon();
     void restoreFromTray();
 

@@ -131,6 +131,28 @@ FileList::FileList(QWidget *parent) : QListWidget(parent)
         if (row >= 0)
             emit fileClicked(item(row)->text());
     });
+    // A click that did not change the row (the entry was already chosen) picks it again:
+    // that is how one picture goes into a second slot.
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *clicked) {
+        if (clicked && row(clicked) == m_rowAtPress)
+            emit fileClicked(clicked->text());
+    });
+}
+
+void FileList::mousePressEvent(QMouseEvent *event)
+{
+    m_rowAtPress = currentRow();
+    QListWidget::mousePressEvent(event);
+}
+
+void FileList::refresh()
+{
+    const QString chosen = fileName();
+    fill();
+    if (chosen.isEmpty())
+        return;
+    const QSignalBlocker quiet(this);
+    selectFile(chosen);
 }
 
 void FileList::setPattern(const QString &pattern)
