@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <array>
+#include <future>
+#include <new>
 #include <cerrno>
 #include <cstring>
 
@@ -55,22 +57,16 @@ QImage defaultFace(int side)
     return face;
 }
 
-QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent)
+namespace {
+// The laid frame over `side`, except where it has exactly the colour `key` (an RGB colour,
+// or kTranslateFailed, which matches no pixel: the whole frame covers the side).
+QImage keyedOver(QImage side, const QImage &laid, host::OleColor key)
 {
-    const QSize size(kSideSize, kSideSize);
-    QImage result = picture.isNull() ? defaultFace(side)
-                                     : host::stretchAreaAverage(host::flattened(picture, kSideBackground), size);
-    if (!frame || frame->isNull())
-        return result;
-
-    const host::OleColor key = host::TranslateColor(transparent);
-    const QImage laid = laidFrame(*frame, size);
     const int kr = host::redOf(key), kg = host::greenOf(key), kb = host::blueOf(key);
     for (int y = 0; y < kSideSize; ++y) {
         const uchar *in = laid.constScanLine(y);
-        uchar *out = result.scanLine(y);
+        uchar *out = side.scanLine(y);
         for (int x = 0; x < kSideSize * 3; x += 3) {
-            // An untranslatable key (-1) matches no pixel: the whole frame covers the side.
             const bool keyed = key != host::kTranslateFailed && in[x] == kr && in[x + 1] == kg && in[x + 2] == kb;
             if (!keyed) {
                 out[x] = in[x];
@@ -79,7 +75,50 @@ QImage composeSide(const QImage &picture, int side, const QImage *frame, host::O
             }
         }
     }
-    return result;
+    return side;
+}
+
+QImage stretchedSide(const QImage &picture)
+{
+    return host::stretchAreaAverage(host::flattened(picture, kSideBackground), QSize(kSideSize, kSideSize));
+}
+} // namespace
+
+QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent)
+{
+    QImage result = picture.isNull() ? defaultFace(side) : stretchedSide(picture);
+    if (!frame || frame->isNull())
+        return result;
+    return keyedOver(std::move(result), laidFrame(*frame, QSize(kSideSize, kSideSize)), host::TranslateColor(transparent));
+}
+
+std::array<QImage, 6> composeSides(const std::array<QImage, 6> &pictures, const QImage *frame,
+                                   host::OleColor transparent)
+{
+    // What reads the desktop's palette or lays out text stays on this thread: the key, the
+    // frame and the numbered faces. The stretches run side by side; each task owns its
+    // picture (a shared, read-only copy) and its result.
+    const host::OleColor key = host::TranslateColor(transparent);
+    const QImage laid = frame && !frame->isNull() ? laidFrame(*frame, QSize(kSideSize, kSideSize)) : QImage();
+    std::array<std::future<QImage>, 6> tasks;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (!pictures[i].isNull())
+            tasks[i] = std::async(std::launch::async | std::launch::deferred,
+                                  [picture = pictures[i]] { return stretchedSide(picture); });
+    }
+    std::array<QImage, 6> sides;
+    for (size_t i = 0; i < sides.size(); ++i) {
+        QImage side;
+        try {
+            side = tasks[i].valid() ? tasks[i].get() : QImage();
+        } catch (const std::bad_alloc &) {
+            side = QImage(); // no memory to reduce it: the side gets its numbered face
+        }
+        if (side.isNull())
+            side = defaultFace(int(i) + 1);
+        sides[i] = laid.isNull() ? std::move(side) : keyedOver(std::move(side), laid, key);
+    }
+    return sides;
 }
 
 QImage laidFrame(const QImage &frame, QSize size)

@@ -69,6 +69,7 @@ private slots:
     void exifOrientationIsApplied();
     void hugeOrBrokenPicturesAreRefused_data();
     void hugeOrBrokenPicturesAreRefused();
+    void sidesComposedTogetherMatchOneByOne();
     void picturesOfAnyShapeLoadSmall_data();
     void picturesOfAnyShapeLoadSmall();
 };
@@ -379,6 +380,21 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused()
     else
         QVERIFY(qint64(loaded.image.width()) * loaded.image.height() <= host::kMaxDecodedPixels);
     QCOMPARE(host::loadPicture(dir.filePath("missing.jpg"), QSize(256, 256)).image.isNull(), true);
+}
+
+// The six sides composed in parallel are the ones composed one at a time, in side order.
+void tst_Compose::sidesComposedTogetherMatchOneByOne()
+{
+    std::array<QImage, 6> pictures;
+    for (int i = 0; i < 6; ++i)
+        if (i != 2 && i != 5)
+            pictures[size_t(i)] = apptest::photoLike(300 + 50 * i, 280, quint32(i));
+    const QImage frame = blueBorderRedCentre(64, 6);
+    for (const QImage *f : {static_cast<const QImage *>(nullptr), &frame}) {
+        const std::array<QImage, 6> together = app::composeSides(pictures, f, 255);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(together[size_t(i)], app::composeSide(pictures[size_t(i)], i + 1, f, 255));
+    }
 }
 
 void tst_Compose::picturesOfAnyShapeLoadSmall_data()
