@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "composition.h"
+#include "driverwarmup.h"
 #include "filelists.h"
 #include "form1_design.h"
 #include "frmmain.h"
@@ -104,6 +105,9 @@ Form1::~Form1() = default;
 void Form1::createControls(QWidget *window)
 {
     startLoadingSlots();
+    // The cube opens before the picker is ever seen: its GL driver loads meanwhile.
+    if (app::readStartup() == 1 && !m_driverWarmUp)
+        m_driverWarmUp = std::make_unique<app::DriverWarmUp>();
     window->setWindowTitle(QStringLiteral("Vexorin"));
     window->setWindowIcon(app::windowIcon());
     window->setFixedSize(kClientWidth, kClientHeight);
