@@ -157,13 +157,19 @@ QSize coveringSize(QSize size, QSize needed)
 }
 
 // One axis of an area-averaging scale: for each target pixel the first source pixel it
-// covers and the share of each covered source pixel.
+// covers, how many it covers, and their shares. Every covered pixel but the two at the ends
+// lies wholly inside the target pixel and has the same share, so three numbers describe
+// them all, and the table grows with the target only, not with the source.
 struct AxisWeights
 {
     std::vector<int> first;
     std::vector<int> count;
-    std::vector<float> weights; // count[i] entries per target pixel, in order
-    std::vector<int> offset;
+    std::vector<float> firstShare, innerShare, lastShare;
+
+    float share(int i, int k) const
+    {
+        return k == 0 ? firstShare[i] : k == count[i] - 1 ? lastShare[i] : innerShare[i];
+    }
 };
 
 AxisWeights areaWeights(int from, int to)
@@ -171,25 +177,25 @@ AxisWeights areaWeights(int from, int to)
     AxisWeights w;
     w.first.resize(to);
     w.count.resize(to);
-    w.offset.resize(to);
+    w.firstShare.resize(to);
+    w.innerShare.resize(to);
+    w.lastShare.resize(to);
     const double scale = double(from) / to;
     for (int i = 0; i < to; ++i) {
         const double a = i * scale;
         const double b = (i + 1) * scale;
         const int s0 = std::min(from - 1, int(std::floor(a)));
         const int s1 = std::min(from - 1, std::max(s0, int(std::ceil(b)) - 1));
+        auto cover = [a, b](int s) { return std::max(0.0, std::min(b, s + 1.0) - std::max(a, double(s))); };
+        const double coverFirst = cover(s0), coverLast = cover(s1);
+        const double total = s1 == s0 ? coverFirst : coverFirst + coverLast + (s1 - s0 - 1);
+        // Normalised so rounding at the ends of the axis never darkens a border pixel.
+        const double divisor = total > 0 ? total : 1.0;
         w.first[i] = s0;
         w.count[i] = s1 - s0 + 1;
-        w.offset[i] = int(w.weights.size());
-        double total = 0;
-        for (int s = s0; s <= s1; ++s) {
-            const double cover = std::min(b, s + 1.0) - std::max(a, double(s));
-            w.weights.push_back(float(std::max(0.0, cover)));
-            total += std::max(0.0, cover);
-        }
-        // Normalise so rounding at the ends of the axis never darkens a border pixel.
-        for (int k = 0; k < w.count[i]; ++k)
-            w.weights[w.offset[i] + k] = float(w.weights[w.offset[i] + k] / (total > 0 ? total : 1.0));
+        w.firstShare[i] = float(coverFirst / divisor);
+        w.innerShare[i] = float(1.0 / divisor);
+        w.lastShare[i] = float(coverLast / divisor);
     }
     return w;
 }
@@ -283,11 +289,11 @@ QImage stretchAreaAverage(const QImage &source, QSize size)
         for (int x = 0; x < dw; ++x) {
             float r = 0, g = 0, b = 0;
             const auto *p = line + size_t(wx.first[x]) * 3;
-            const float *w = &wx.weights[wx.offset[x]];
             for (int k = 0; k < wx.count[x]; ++k, p += 3) {
-                r += w[k] * p[0];
-                g += w[k] * p[1];
-                b += w[k] * p[2];
+                const float w = wx.share(x, k);
+                r += w * p[0];
+                g += w * p[1];
+                b += w * p[2];
             }
             out[x * 3] = r;
             out[x * 3 + 1] = g;
@@ -313,11 +319,11 @@ QImage stretchAreaAverage(const QImage &source, QSize size)
         };
         for (int y = 0; y < dh; ++y) {
             std::fill(acc.begin(), acc.end(), 0.0f);
-            const float *w = &wy.weights[wy.offset[y]];
             for (int k = 0; k < wy.count[y]; ++k) {
                 const float *in = narrowed(wy.first[y] + k);
+                const float w = wy.share(y, k);
                 for (int i = 0; i < dw * 3; ++i)
-                    acc[i] += w[k] * in[i];
+                    acc[i] += w * in[i];
             }
             store(y);
         }
@@ -325,11 +331,11 @@ QImage stretchAreaAverage(const QImage &source, QSize size)
         std::vector<float> gathered(size_t(sw) * 3);
         for (int y = 0; y < dh; ++y) {
             std::fill(gathered.begin(), gathered.end(), 0.0f);
-            const float *w = &wy.weights[wy.offset[y]];
             for (int k = 0; k < wy.count[y]; ++k) {
                 const uchar *in = src.row(wy.first[y] + k);
+                const float w = wy.share(y, k);
                 for (int i = 0; i < sw * 3; ++i)
-                    gathered[i] += w[k] * in[i];
+                    gathered[i] += w * in[i];
             }
             narrow(gathered.data(), acc.data());
             store(y);
