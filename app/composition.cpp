@@ -8,10 +8,10 @@
 #include <QPainter>
 #include <QSaveFile>
 #include <array>
-#include <future>
-#include <new>
 #include <cerrno>
 #include <cstring>
+#include <future>
+#include <new>
 
 namespace app {
 
@@ -31,6 +31,7 @@ constexpr QRgb kSideBackground = 0xffffffff;
 // A frame's transparent parts are seen on the frame holder's red, so a frame whose
 // transparency was left in the file is keyed out with the default transparent colour.
 constexpr QRgb kFrameBackground = 0xffff0000;
+
 // The reason a file operation just failed: the device's own text, or the system's when the
 // device has none to give (it then says only "Unknown error").
 QString systemReason(const QFileDevice &file)
