@@ -25,7 +25,7 @@ constexpr int kFastJpegQuality = 49;
 
 // Pictures are loaded side by side; together they may hold this much decoding memory at a
 // time (in MiB), so seven large pictures in the slots cannot add up beyond it.
-constexpr int kSharedDecodingMB = 320;
+constexpr int kSharedDecodingMB = 192;
 
 QSemaphore &decodingMemory()
 {
