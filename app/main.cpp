@@ -3,7 +3,47 @@
 #include "glform.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QTimer>
+#include <functional>
+
+namespace {
+
+// Runs `then` from the event loop once `window` has been painted for the first time (at
+// once when there is no window to wait for).
+class AfterFirstPaint : public QObject
+{
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then) : QObject(window), m_then(std::move(then))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // Queued: the paint is on screen only once it has been flushed, after this event.
+            QTimer::singleShot(0, [then = std::move(m_then)] { then(); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_then;
+};
+
+void afterFirstPaint(QWidget *window, std::function<void()> then)
+{
+    if (window)
+        new AfterFirstPaint(window, std::move(then)); // owned by the window
+    else
+        QTimer::singleShot(0, std::move(then));
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -17,7 +57,8 @@ int main(int argc, char *argv[])
     Form1 picker;
     picker.Show();
     // Load the GL driver while the user looks at the picker, so the first "Show Cube"
-    // does not wait for it.
-    QTimer::singleShot(0, [] { host::GlForm::preloadDriver(); });
+    // does not wait for it; not before the picker is painted, which would keep its window
+    // blank for as long as the driver takes to load.
+    afterFirstPaint(picker.widget(), [] { host::GlForm::preloadDriver(); });
     return QApplication::exec();
 }
