@@ -1,4 +1,5 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
+#include "fontwarmup.h"
 #include "form1.h"
 #include "glform.h"
 
@@ -47,6 +48,8 @@ void afterFirstPaint(QWidget *window, std::function<void()> then)
 
 int main(int argc, char *argv[])
 {
+    // Loads while the application connects to the display; waited for before any text.
+    app::FontWarmUp fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setOrganizationName(QStringLiteral("Vexorin"));
@@ -54,6 +57,7 @@ int main(int argc, char *argv[])
     // picker is hidden, not closed, while the cube runs.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    fonts.wait();
     Form1 picker;
     picker.Show();
     // Load the GL driver while the user looks at the picker, so the first "Show Cube"
