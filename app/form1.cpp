@@ -245,6 +245,9 @@ void Form1::Form_Unload(int &cancel)
 // window is being made; Form_Load fills the slots with them, in order, on this thread.
 void Form1::startLoadingSlots()
 {
+    // The folder list's pictures are read before the picker is shown; the slots' tasks below
+    // may load the readers too, whoever comes first does it once.
+    m_readersLoading = std::async(std::launch::async | std::launch::deferred, host::loadPictureReaders);
     for (int i = 0; i < app::kSlotCount; ++i) {
         const QString path = app::readEntry(app::imageEntry(i));
         m_loadingPaths[size_t(i)] = path;

@@ -1,5 +1,6 @@
 #include "picture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -535,6 +536,15 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
 }
 
 } // namespace
+
+void loadPictureReaders()
+{
+    // A format no plugin names by suffix or content is offered to every plugin in turn,
+    // which loads them all; they then stay loaded for the process.
+    QByteArray nothing;
+    QBuffer device(&nothing);
+    QImageReader(&device).canRead();
+}
 
 LoadedPicture loadPicture(const QString &path, QSize needed, Reduction reduction)
 {

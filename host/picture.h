@@ -39,6 +39,11 @@ enum class Reduction {
 // Pictures with an alpha channel keep it. Safe to call from several threads at once.
 LoadedPicture loadPicture(const QString &path, QSize needed, Reduction reduction = Reduction::Average);
 
+// Loads the picture format plugins the first picture read of the process would otherwise
+// stop for: reading any picture asks each of them whether it knows the file. Meant to run
+// on a thread of its own while windows are being made; safe beside any other picture use.
+void loadPictureReaders();
+
 // The picture laid over a solid background, as an RGB888 image.
 QImage flattened(const QImage &picture, QRgb background);
 
