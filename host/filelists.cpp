@@ -28,12 +28,19 @@ public:
         QStyledItemDelegate::paint(painter, indented, index);
     }
 };
-// Qt's own folder pictures, as its styles draw them when the desktop's icon theme has none.
-// Taken straight from them: looking a theme up costs more than making the whole list.
+// The folder pictures of the desktop's icon theme, as the style gives them. Without a theme
+// of the desktop's own only the fallback theme is there, which holds application icons:
+// looking folders up in it reads its whole index (a third of the picker's start) to end
+// with Qt's own pictures anyway, so those are taken straight.
 QIcon folderIcon(const QStyle *style, QStyle::StandardPixmap which, const char *builtIn)
 {
-    const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + QLatin1String(builtIn);
-    return QFile::exists(path) ? QIcon(path) : style->standardIcon(which);
+    const QString theme = QIcon::themeName();
+    if (theme.isEmpty() || theme == QIcon::fallbackThemeName()) {
+        const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + QLatin1String(builtIn);
+        if (QFile::exists(path))
+            return QIcon(path);
+    }
+    return style->standardIcon(which);
 }
 } // namespace
 
