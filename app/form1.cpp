@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
 #include <cstdlib>
@@ -63,6 +64,18 @@ constexpr Place kMoldura{437, 317, 256, 256};
 constexpr host::OleColor kPureRed = 255;
 const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg");
 
+// The window's font; the desktop substitutes its own where it lacks this one.
+QFont windowFont()
+{
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
+// The red digits over the slots.
+QFont digitFont()
+{
+    return QFont(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);
+}
+
 // A slot keeps its picture at least this large: the side it is composed into, and the slot.
 QSize slotNeed(const Place &slot)
 {
@@ -105,13 +118,19 @@ Form1::~Form1() = default;
 void Form1::createControls(QWidget *window)
 {
     startLoadingSlots();
+    // Qt's font database serves every thread: filled, and the window's fonts found in it,
+    // on a thread while the controls are made, the first text measured finds them there.
+    m_fontsLoading = std::async(std::launch::async | std::launch::deferred, [] {
+        (void)QFontMetrics(windowFont()).height();
+        (void)QFontMetrics(digitFont()).height();
+    });
     // The cube opens before the picker is ever seen: its GL driver loads meanwhile.
     if (app::readStartup() == 1 && !m_driverWarmUp)
         m_driverWarmUp = std::make_unique<app::DriverWarmUp>();
     window->setWindowTitle(QStringLiteral("Vexorin"));
     window->setWindowIcon(app::windowIcon());
     window->setFixedSize(kClientWidth, kClientHeight);
-    window->setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    window->setFont(windowFont());
 
     const QCursor dropper = app::eyedropperPointer();
     for (int i = 0; i < app::kSlotCount; ++i) {
@@ -125,7 +144,7 @@ void Form1::createControls(QWidget *window)
     }
 
     // Red digits over the slots; only the current slot's digit is lit, the rest are greyed.
-    QFont digitFont(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);
+    const QFont digits = digitFont();
     QPalette digitPalette = window->palette();
     digitPalette.setColor(QPalette::Active, QPalette::WindowText, Qt::red);
     digitPalette.setColor(QPalette::Inactive, QPalette::WindowText, Qt::red);
@@ -135,7 +154,7 @@ void Form1::createControls(QWidget *window)
         const Place &s = kSlots[size_t(i)];
         label->setGeometry(frame ? kFrameLabel.rect()
                                  : QRect(s.x + kDigitOffset.x, s.y + kDigitOffset.y, kDigitOffset.w, kDigitOffset.h));
-        label->setFont(digitFont);
+        label->setFont(digits);
         label->setPalette(digitPalette);
         // The caption's line is taller than its label; kept whole at the top (no descenders).
         label->setAlignment(frame ? Qt::AlignHCenter | Qt::AlignTop : Qt::AlignCenter);
@@ -149,9 +168,6 @@ void Form1::createControls(QWidget *window)
     Check2->setGeometry(kCheck2.rect());
     Label2 = new QLabel(QStringLiteral("Transparent color"), window);
     Label2->setGeometry(kLabel2.rect());
-    // Substituted fonts run wider than the original one; the caption may take the room up
-    // to the swatch rather than be cut off.
-    Label2->resize(std::clamp(Label2->sizeHint().width(), kLabel2.w, kPicture2.x - kLabel2.x - 1), kLabel2.h);
     Picture2 = new host::PictureBox(window);
     Picture2->setGeometry(kPicture2.rect());
     Picture2->setBackColor(kPureRed);
@@ -171,14 +187,18 @@ void Form1::createControls(QWidget *window)
 
     Check1 = new QCheckBox(QStringLiteral("Show Cube at Start up"), window);
     Check1->setGeometry(kCheck1.rect());
-    // As with Label2: a substituted font may be wider; the box may use the room to the edge.
-    Check1->resize(std::clamp(Check1->sizeHint().width(), kCheck1.w, kClientWidth - kCheck1.x), kCheck1.h);
 
     Moldura = new host::PictureBox(window);
     Moldura->setGeometry(kMoldura.rect());
     Moldura->setBackColor(kPureRed);
 
     createButtons(window);
+
+    // Substituted fonts run wider than the original one; a caption may take the room up to
+    // the next control (the swatch, the window's edge) rather than be cut off. Measured
+    // last, so the fonts have been loading meanwhile.
+    Label2->resize(std::clamp(Label2->sizeHint().width(), kLabel2.w, kPicture2.x - kLabel2.x - 1), kLabel2.h);
+    Check1->resize(std::clamp(Check1->sizeHint().width(), kCheck1.w, kClientWidth - kCheck1.x), kCheck1.h);
 }
 
 // The two push-buttons: StyleButtons that load their property sets from the form's design,

@@ -106,6 +106,7 @@ private:
     std::array<std::future<host::LoadedPicture>, app::kSlotCount> m_loading;
     std::array<QString, app::kSlotCount> m_loadingPaths;
     std::future<void> m_readersLoading;
+    std::future<void> m_fontsLoading;
     std::unique_ptr<app::DriverWarmUp> m_driverWarmUp;
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
