@@ -1,10 +1,10 @@
 // Helpers of the painting tests: a fixed system colour scheme (so expected colours can be
-// computed), a control painted headless through PaintRig, and pixel reads as 0x00BBGGRR.
+// computed), a look painted on a surface of its own, and pixel reads as 0x00BBGGRR.
 #pragma once
 
 #include "colour.h"
 #include "drawing.h"
-#include "painters.h"
+#include "look.h"
 #include "syscolours.h"
 
 #include <QImage>
@@ -41,11 +41,11 @@ inline void pinScheme()
     host::setSysColorOverride(host::COLOR_3DDKSHADOW, kDark3D);
 }
 
-// What a test sets on the control before painting it.
+// What a test sets on the look before painting it.
 struct Look
 {
-    int style = StyleButton::Standard;
-    int state = StyleButton::Normal;
+    int style = ButtonLook::Standard;
+    int state = ButtonLook::Normal;
     bool focus = false;
     bool enabled = true;
     bool custom = false;
@@ -53,34 +53,56 @@ struct Look
     QString caption; // empty: no text over the pixels under test
 };
 
-// A control laid out at W x H with the look set, painted once.
-inline std::unique_ptr<PaintRig> paint(const Look &look, int w, int h)
+// A look and the surface it was painted on, with what the paint settled.
+struct Painted
 {
-    auto rig = std::make_unique<PaintRig>();
-    rig->m_Style = look.style;
-    rig->m_NonThemeStyle = StyleButton::Standard;
-    rig->m_Caption = look.caption;
-    rig->m_CaptionAlign = 0;
-    rig->m_Icon = QPixmap();
-    rig->m_Enabled = look.enabled;
-    rig->m_UseCustomColors = look.custom;
-    rig->m_BackColor = look.back;
-    rig->m_HighlightColor = look.highlight;
-    rig->m_FontColor = look.font;
-    rig->m_FontHighlightColor = look.fontHighlight;
-    rig->m_ButtonType = StyleButton::Push;
-    rig->m_Value = false;
-    rig->m_ButtonState = look.state;
-    rig->m_HasFocus = look.focus;
-    rig->m_UserMode = true;
-    rig->layoutFor(w, h);
-    rig->Refresh();
-    return rig;
+    ButtonLook look;
+    host::Surface surface;
+    PaintOutcome outcome;
+
+    // Paints the look again on the same surface (as a control's next Refresh would).
+    void repaint() { outcome = PaintButton(surface, look); }
+    const QImage &image() const { return surface.image(); }
+};
+
+// A blank look laid out at W x H.
+inline ButtonLook lookAt(int w, int h)
+{
+    ButtonLook look;
+    look.layOut(w, h);
+    return look;
 }
 
-inline OleColor at(const StyleButton &button, int x, int y)
+// `look` laid out at W x H on a fresh surface, painted once.
+inline std::unique_ptr<Painted> paint(const ButtonLook &look, int w, int h)
 {
-    return host::GetPixel(button.surface().image(), x, y);
+    auto painted = std::make_unique<Painted>();
+    painted->look = look;
+    painted->look.layOut(w, h);
+    painted->surface.resize(w, h);
+    painted->repaint();
+    return painted;
+}
+
+inline std::unique_ptr<Painted> paint(const Look &l, int w, int h)
+{
+    ButtonLook look;
+    look.style = l.style;
+    look.caption = l.caption;
+    look.enabled = l.enabled;
+    look.useCustomColors = l.custom;
+    look.backColor = l.back;
+    look.highlightColor = l.highlight;
+    look.fontColor = l.font;
+    look.fontHighlightColor = l.fontHighlight;
+    look.state = l.state;
+    look.hasFocus = l.focus;
+    return paint(look, w, h);
+}
+
+inline OleColor at(const Painted &painted, int x, int y)
+{
+    return host::GetPixel(painted.image(), x, y);
 }
 
 inline OleColor at(const QImage &image, int x, int y)

@@ -12,9 +12,9 @@ namespace {
 const PillPattern &patternFor(int state, bool focus)
 {
     switch (state) {
-    case StyleButton::Normal:
-    case StyleButton::Disabled: return focus ? kPillLit : kPillIdle;
-    case StyleButton::Hot: return kPillLit;
+    case ButtonLook::Normal:
+    case ButtonLook::Disabled: return focus ? kPillLit : kPillIdle;
+    case ButtonLook::Hot: return kPillLit;
     default: return kPillDown;
     }
 }
@@ -37,10 +37,9 @@ void drawCorners(QImage &dc, const PillPattern &pattern, int w, int h)
 
 } // namespace
 
-void PaintPill(StyleButton &button)
+void PaintPill(Surface &s, const ButtonLook &look, int state)
 {
-    const PillPattern &pattern = patternFor(button.buttonState(), button.hasFocusFlag());
-    Surface &s = button.surface();
+    const PillPattern &pattern = patternFor(state, look.hasFocus);
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
 

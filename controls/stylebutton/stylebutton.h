@@ -3,12 +3,13 @@
 // in its host's persisted property set.
 //
 // The widget code (properties, persistence, input, hover tracking, tooltip, About box) lives
-// in stylebutton.cpp and the files beside it; painting (Refresh and the looks) lives in the
-// paint_*.cpp files and draws only through the host drawing layer.
+// in stylebutton.cpp and the files beside it. Painting is the looks' (look.h): Refresh builds
+// a ButtonLook from the fields, paints it on the control's surface and keeps what it settled.
 #pragma once
 
 #include "colour.h"
 #include "controlhost.h"
+#include "look.h"
 #include "subclass.h"
 #include "surface.h"
 #include "tooltip.h"
@@ -27,24 +28,11 @@ class PropertyBag;
 }
 class AboutBox;
 
-// A GDI-style rectangle: right and bottom are exclusive.
-struct RECT
-{
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-class StyleButton : public QWidget, public SubclassClient
+class StyleButton : public QWidget, public SubclassClient, public StyleButtonValues
 {
     Q_OBJECT
 
 public:
-    enum StyleValue {
-        Standard = 0, Thin = 1, Flat = 2, Etched = 3, Highlight = 4, Rounded = 5,
-        Themed = 6, Gradient = 7, Soft = 8, Shiny = 9, Pill = 10
-    };
-    enum State { Normal = 1, Hot = 2, Pressed = 3, Disabled = 4 };
-    enum Type { Push = 0, Toggle = 1 };
-
     explicit StyleButton(QWidget *parent = nullptr);
     ~StyleButton() override;
 
@@ -136,6 +124,8 @@ public:
     const QRegion &windowRegion() const { return m_WindowRegion; }
     host::Surface &surface() { return m_Surface; }
     const host::Surface &surface() const { return m_Surface; }
+    // The value the next Refresh paints from.
+    ButtonLook look() const;
 
 signals:
     void Click();
@@ -143,7 +133,7 @@ signals:
     void MouseLeave();
 
 protected:
-    // Painting: builds the window shape of the current style (see paint_dispatch.cpp).
+    // Builds the window shape of the current style.
     void ApplyRegion();
     // Layout step run on every resize: minimum size, rectangles, caption format, region.
     void layoutStep();
