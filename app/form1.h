@@ -31,7 +31,8 @@ class Form1 : public host::WidgetForm
 {
 public:
     // Makes the cube window that "Show Cube" runs; tests put a window of their own in its
-    // place, since the real one runs a render loop until Escape.
+    // place, since the real one runs a render loop until Escape. An empty factory makes
+    // the real one. Returns the factory it replaces.
     using CubeFactory = std::function<std::unique_ptr<host::HostForm>()>;
     static CubeFactory setCubeFactory(CubeFactory factory);
 

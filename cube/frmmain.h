@@ -58,10 +58,11 @@ public:
     QRegion readBackShape(int width, int height, QRect area = QRect());
 
     // Where the side files are read from: the program folder unless set (tests, benchmarks).
-    static void setSideFolder(const QString &folder);
+    // Each setter returns what it replaces.
+    static QString setSideFolder(QString folder);
     static QString sideFolder();
     // Called after every frame put on screen (benchmarks count frames with it).
-    static void setFrameObserver(std::function<void()> observer);
+    static std::function<void()> setFrameObserver(std::function<void()> observer);
 
 protected:
     void Form_Load() override;

@@ -2,6 +2,7 @@
 // "Show Cube" road with its files and settings, re-entry through the tray, and exit.
 #include "app_fixture.h"
 #include "app_pictures.h"
+#include "app_state.h"
 #include "composition.h"
 #include "filelists.h"
 #include "imagecontrol.h"
@@ -50,6 +51,8 @@ class tst_App : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
+
     void firstRunStartsEmpty();
     void fileListOffersPicturesInAnyCase();
     void choosingAFileWithNoSlotClickedFillsSlot1();

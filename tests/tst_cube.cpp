@@ -3,6 +3,7 @@
 #include "cube_files.h"
 #include "cube_sides.h"
 #include "ctexture.h"
+#include "cube_state.h"
 #include "cubeloop.h"
 #include "displaymode.h"
 #include "frmmain.h"
@@ -108,16 +109,26 @@ private slots:
 
     void init()
     {
+        resetCubeState();
         m_messages.clear();
         host::setMsgBoxHandler([this](const QString &text) { m_messages << text; });
         frmMain::setSideFolder(m_sides.path());
-        cubeClosed = false;
+        // A render loop that a failed check left running is stopped, and the test fails,
+        // instead of the run hanging until ctest's limit.
+        m_watchdogFired = false;
+        m_watchdog.setSingleShot(true);
+        m_watchdog.callOnTimeout([this] {
+            m_watchdogFired = true;
+            keyPressed[vk::Escape] = true;
+        });
+        m_watchdog.start(std::chrono::seconds(30));
     }
 
     void cleanup()
     {
-        host::setMsgBoxHandler({});
-        frmMain::setSideFolder(QString());
+        m_watchdog.stop();
+        QVERIFY2(!m_watchdogFired, "the render loop did not end by itself");
+        resetCubeState();
         if (m_surface) {
             m_surface->setCaption(QStringLiteral("surface"));
             modOpenGL::ReleaseGLWindow(*m_surface);
@@ -528,7 +539,7 @@ private slots:
         TestCube cube;
         // Keys go in between frames, each held for a few frames, as a person's would be.
         int frame = 0;
-        frmMain::setFrameObserver([&] {
+        const ScopedFrameObserver keys([&] {
             switch (++frame) {
             case 3:
                 QTest::keyPress(cube.window(), Qt::Key_F);
@@ -542,7 +553,6 @@ private slots:
             }
         });
         cube.Show();
-        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         QVERIFY(cube.isLoaded()); // the one who showed it unloads it
         QVERIFY(m_messages.isEmpty());
@@ -561,7 +571,7 @@ private slots:
     {
         TestCube cube;
         int frame = 0;
-        frmMain::setFrameObserver([&] {
+        const ScopedFrameObserver escapeAt20([&] {
             if (++frame == 20)
                 keyPressed[vk::Escape] = true;
         });
@@ -571,7 +581,6 @@ private slots:
         frame = 18;
         cubeClosed = false;
         cube.Show();
-        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         // Two frames drawn: the angle restarted from 0.
         QVERIFY2(cube.cubeAngle[0] < 0.11f, qPrintable(QString::number(cube.cubeAngle[0])));
@@ -582,23 +591,25 @@ private slots:
     void leftDragMovesTheWindowByTheTwipsArithmetic()
     {
         TestCube cube;
-        QPoint placed;
+        QPoint placed, grab;
         bool rightStartedDrag = true, rightEndedDrag = false;
+        // Only records: the checks come after the loop, so a failing one cannot leave the
+        // loop running.
         QTimer::singleShot(300, [&] {
+            keyPressed[vk::Escape] = true; // ends the loop after this frame's events
             cube.Form_MouseDown(2, 0, 10, 10);
             rightStartedDrag = cube.dragging;
             cube.Form_MouseDown(1, 0, 100, 50);
-            QCOMPARE(cube.grabX, host::roundEven(100 * host::twipsPerPixelX()));
-            QCOMPARE(cube.grabY, host::roundEven(50 * host::twipsPerPixelY()));
+            grab = QPoint(cube.grabX, cube.grabY);
             QCursor::setPos(400, 300);
             cube.Form_MouseMove(1, 0, 0, 0);
             placed = cube.window()->position();
             cube.Form_MouseUp(2, 0, 0, 0);
             rightEndedDrag = !cube.dragging;
-            keyPressed[vk::Escape] = true;
         });
         cube.Show();
         QVERIFY(!rightStartedDrag);
+        QCOMPARE(grab, QPoint(host::roundEven(100 * host::twipsPerPixelX()), host::roundEven(50 * host::twipsPerPixelY())));
         QVERIFY(rightEndedDrag);
         QCOMPARE(placed, QPoint(300, 250));
         cube.Unload();
@@ -671,6 +682,8 @@ private:
     QTemporaryDir m_sides;
     QStringList m_messages;
     std::unique_ptr<host::GlForm> m_surface;
+    QTimer m_watchdog;
+    bool m_watchdogFired = false;
 };
 
 QTEST_MAIN(CubeTest)

@@ -2,10 +2,12 @@
 // sizes (one odd), with the colours worked out from the looks' rules; the state settling of
 // Refresh, caption colours, icon placement, window shapes and the themed fallback.
 #include "paint_scheme.h"
+#include "stylebutton_state.h"
 
 #include "drawing.h"
 #include "regions.h"
 #include "theme.h"
+#include "windows_state.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -77,8 +79,12 @@ class TestPaint : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { pinScheme(); }
-    void cleanupTestCase() { clearSysColorOverrides(); }
+    void init()
+    {
+        resetStyleButtonState();
+        pinScheme();
+    }
+    void cleanupTestCase() { resetStyleButtonState(); }
 
     void looks_data();
     void looks();
@@ -661,9 +667,10 @@ void TestPaint::themedFallsBackWhenNoThemeDraws()
     const auto button = paint(look, 50, 24);
     QCOMPARE(button->outcome.style, int(ButtonLook::Themed)); // a theme drew it
 
-    setThemeAvailable(false);
-    button->repaint();
-    setThemeAvailable(true);
+    {
+        const ScopedThemeAvailable noTheme(false);
+        button->repaint();
+    }
     QCOMPARE(button->outcome.style, int(ButtonLook::Etched));
     QCOMPARE(count(button->image(), kFace), 50 * 24); // this paint shows the face only
     button->look.style = button->outcome.style;

@@ -4,13 +4,16 @@
 #include "sb_properties.h"
 
 #include "aboutbox.h"
+#include "app_state.h"
 #include "controlhost.h"
 #include "form1_design.h"
 #include "hostapp.h"
 #include "propertybag.h"
 #include "stylebutton.h"
+#include "stylebutton_state.h"
 #include "syscolours.h"
 #include "tooltip.h"
+#include "windows_state.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -36,9 +39,10 @@ public:
 
 std::unique_ptr<Probe> loadedButton(const QString &setText = QString(), bool userMode = true)
 {
-    host::ControlHost::setAmbientUserMode(userMode);
-    auto button = std::make_unique<Probe>();
-    host::ControlHost::setAmbientUserMode(true);
+    auto button = [userMode] {
+        const host::ScopedAmbientUserMode mode(userMode);
+        return std::make_unique<Probe>();
+    }();
     button->setObjectName(QStringLiteral("StyleButton1"));
     button->UserControl_ReadProperties(PropertyBag::fromText(setText));
     button->resize(90, 30);
@@ -127,6 +131,7 @@ class TestStyleButton : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
     void cleanup();
 
     void freshVersusLoadedDefaults_data();
@@ -175,9 +180,7 @@ private slots:
 
 void TestStyleButton::cleanup()
 {
-    host::clearSysColorOverrides();
-    host::ControlHost::setAmbientUserMode(true);
-    setMouseTrackingCallsPresent(true);
+    resetAppState();
 }
 
 // --- defaults and persistence ---------------------------------------------------------------
@@ -646,7 +649,7 @@ void TestStyleButton::themeAndColourChangesRepaint()
 
 void TestStyleButton::noTrackingCallNoSubclassing()
 {
-    setMouseTrackingCallsPresent(false);
+    const ScopedMouseTrackingCalls absent(false);
     auto button = loadedButton();
     QVERIFY(!button->canTrackMouse());
     QVERIFY(button->subclasser().entries().empty());

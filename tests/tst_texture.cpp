@@ -2,6 +2,7 @@
 // messages and filter handling.
 #include "cube_files.h"
 #include "ctexture.h"
+#include "cube_state.h"
 #include "msgbox.h"
 #include "texturereaders.h"
 
@@ -45,10 +46,11 @@ class TextureTest : public QObject
 private slots:
     void init()
     {
+        resetCubeState();
         m_messages.clear();
         host::setMsgBoxHandler([this](const QString &text) { m_messages << text; });
     }
-    void cleanup() { host::setMsgBoxHandler({}); }
+    void cleanup() { resetCubeState(); }
 
     void readerGivesAlignedBottomUpPixels_data()
     {
