@@ -532,7 +532,69 @@ private slots:
         QVERIFY(!shape.contains(QPoint(5, 5)));        // the background: desktop
     }
 
+    // The mask is in window pixels: at a device pixel ratio of 2 (the tst_cube_dpr2 run)
+    // each band of the device region is rounded outwards, so no drawn pixel is cut off.
+    void shapeIsSetInWindowPixels_data()
+    {
+        QTest::addColumn<QRegion>("device");
+        QTest::addColumn<QRegion>("atRatio2");
+        QTest::newRow("even band") << QRegion(4, 6, 10, 8) << QRegion(2, 3, 5, 4);
+        QTest::newRow("odd edges round outwards") << QRegion(3, 5, 4, 3) << QRegion(1, 2, 3, 2);
+        QTest::newRow("one pixel") << QRegion(7, 7, 1, 1) << QRegion(3, 3, 1, 1);
+        QTest::newRow("two bands") << (QRegion(0, 0, 4, 2) + QRegion(0, 2, 2, 2))
+                                   << (QRegion(0, 0, 2, 1) + QRegion(0, 1, 1, 1));
+    }
+    void shapeIsSetInWindowPixels()
+    {
+        QFETCH(QRegion, device);
+        QFETCH(QRegion, atRatio2);
+        makeSurface(false);
+        const double ratio = m_surface->devicePixelRatio();
+        if (qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("2"))
+            QCOMPARE(ratio, 2.0);
+        if (ratio != 1.0 && ratio != 2.0)
+            QSKIP("expectations are written for ratios 1 and 2");
+        m_surface->setShape(device);
+        QCOMPARE(m_surface->window()->mask(), ratio == 1.0 ? device : atRatio2);
+    }
+
     // --- the cube window's whole run ------------------------------------------------------
+
+    void cubeStaysHiddenUntilItsFirstFrame()
+    {
+        TestCube cube;
+        // The mask as the window is shown, before any frame is drawn.
+        struct ShowWatch : QObject
+        {
+            const TestCube *cube = nullptr;
+            bool seen = false;
+            QRegion mask;
+            QRect area;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (!seen && event->type() == QEvent::Show && watched == cube->window()) {
+                    seen = true;
+                    mask = cube->window()->mask();
+                    area = QRect(QPoint(0, 0), cube->window()->size());
+                }
+                return false;
+            }
+        } watch;
+        watch.cube = &cube;
+        qApp->installEventFilter(&watch);
+        QRegion atFirstFrame;
+        const ScopedFrameObserver firstFrame([&] {
+            atFirstFrame = cube.window()->mask();
+            keyPressed[vk::Escape] = true;
+        });
+        cube.Show();
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.seen);
+        QVERIFY(!watch.mask.isEmpty()); // an empty mask would mean no shape: the whole window
+        QVERIFY(!watch.mask.intersects(watch.area));
+        QVERIFY(atFirstFrame.intersects(watch.area)); // from the first frame on, the cube shows
+        cube.Unload();
+    }
 
     void escapeEndsTheLoopAndOnlyTheFrontFaceChangesFilter()
     {
