@@ -134,7 +134,9 @@ bool frmMain::InitGL()
         texture = std::make_unique<cTexture>();
     const QString folder = sideFolder();
     for (size_t k = 0; k < Img.size(); ++k)
-        Img[k]->loadTexture(folder + QLatin1String(kSideFiles[k]), cTexture::Bitmap, 0, 0);
+        if (const QString refusal = Img[k]->loadTexture(folder + QLatin1String(kSideFiles[k]), cTexture::Bitmap, 0, 0);
+            !refusal.isEmpty())
+            host::MsgBox(refusal);
 
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include "stylebutton.h"
 #include <QSettings>
 
@@ -72,6 +73,7 @@ private slots:
     void choicesSurviveARestart();
     void startupCubeRunsBeforeThePickerIsSeen();
     void trayBringsThePickerBackWhileTheCubeRuns();
+    void closingThePickerWhileTheCubeRuns();
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
     void trayMenuExitEndsTheProgram();
@@ -480,6 +482,34 @@ void tst_App::trayBringsThePickerBackWhileTheCubeRuns()
     QVERIFY(picker.isVisible());
     QVERIFY(!cubeClosed);
     QCOMPARE(fileBytes(f.sideFile(2)).size(), 196662);
+}
+
+void tst_App::closingThePickerWhileTheCubeRuns()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QPointer<QWidget> window = picker.widget();
+    int endsInLoop = -1;
+    bool loadedInLoop = true;
+    f.cubeRun = [&] {
+        // Brought back through the tray, then closed, all inside the "Show Cube" click
+        // whose render loop goes on pumping events.
+        picker.trayIcon_Activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window && window->isVisible());
+        window->close();
+        host::DoEvents();
+        host::DoEvents();
+        endsInLoop = f.ends;
+        loadedInLoop = picker.isLoaded();
+    };
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(endsInLoop, 1); // leaves as "Exit" does
+    QVERIFY(!loadedInLoop);
+    QCOMPARE(f.cube->unloads, 1); // the loop still ended the way it does
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(window.isNull());
+    QVERIFY(f.messages.isEmpty());
 }
 
 void tst_App::unwritableSideFileStopsWithOneMessage()

@@ -389,7 +389,7 @@ private slots:
         makeSurface();
         cTexture texture;
         const QString side = m_sides.filePath(QStringLiteral("Side 2.bmp"));
-        texture.loadTexture(side, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(side, cTexture::Bitmap).isEmpty());
         const auto first = texture.names();
         for (int i = 0; i < 3; ++i) {
             QVERIFY(glIsTexture(first[static_cast<size_t>(i)]));
@@ -411,7 +411,7 @@ private slots:
         QCOMPARE(bound, 0);
 
         // Loading again replaces the picture without leaving the first textures behind.
-        texture.loadTexture(side, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(side, cTexture::Bitmap).isEmpty());
         QCOMPARE(texture.getFilter(), 0);
         for (int i = 0; i < 3; ++i)
             QVERIFY(!glIsTexture(first[static_cast<size_t>(i)]) || texture.names()[static_cast<size_t>(i)] == first[static_cast<size_t>(i)]);

@@ -193,7 +193,9 @@ private slots:
         cTexture texture;
         texture.setFilter(2);
         try {
-            texture.loadTexture(path, fileType);
+            const QString refusal = texture.loadTexture(path, fileType);
+            if (!refusal.isEmpty())
+                m_messages << refusal; // shown by the form that loads it
             QVERIFY(!throws);
             QCOMPARE(texture.getFilter(), 0);
         } catch (const texture::TextureError &error) {
@@ -209,7 +211,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Side 1.bmp"));
         cTexture texture;
-        texture.loadTexture(path, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(path, cTexture::Bitmap).isEmpty());
         QVERIFY(QFile::exists(path));
         QCOMPARE(QFile(path).size(), 0);
         QVERIFY(m_messages.isEmpty());
@@ -221,7 +223,7 @@ private slots:
         cTexture texture;
         const QString path = QStringLiteral("/nonexistent-folder/Side 2.bmp");
         try {
-            texture.loadTexture(path, cTexture::Bitmap);
+            (void)texture.loadTexture(path, cTexture::Bitmap);
             QFAIL("no error for a path that cannot be created");
         } catch (const texture::TextureError &error) {
             QVERIFY(QString::fromStdString(error.what()).contains(path));

@@ -26,6 +26,7 @@ void drawCorners(QImage &dc, const PillPattern &pattern, int w, int h)
     std::array<PixelWrite, kMaxPixels> batch;
     int n = 0;
     for (const PillCorner &corner : pattern.corners) {
+        Q_ASSERT(n + corner.count <= kMaxPixels); // the patterns fit the batch
         for (int k = 0; k < corner.count && n < kMaxPixels; ++k) {
             const PillPixel &p = corner.pixels[k];
             batch[n++] = {corner.fromRight ? w - 1 - p.across : p.across,
