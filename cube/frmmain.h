@@ -1,6 +1,13 @@
 // frmMain: the borderless cube window. Showing it runs its whole life in Form_Load: GL
 // set-up, the six side textures and the render loop, until Escape. Its black background
 // (and any pure black texel) is keyed out, so only the cube shows over the desktop.
+//
+// Re-entrancy. Form_Load runs the render loop to its end and pumps events every frame, so
+// the loop runs nested inside whoever showed the window (the picker's "Show Cube" click).
+// Handlers reached from the pump may press keys, drag, close this window (the loop then
+// ends without drawing again) or call Show on it again, which returns at once: there is
+// never a second loop. They must not destroy this object: its owner keeps it until Show
+// has returned and unloads it then.
 #pragma once
 
 #include "ctexture.h"
