@@ -1,4 +1,4 @@
-// Time of one StyleButton paint per style (PaintButton, the work of Refresh) at 137 x 57, the
+// Time of one StyleButton paint per style (paintButton, the work of Refresh) at 137 x 57, the
 // "Show Cube" button's size, against Qt's own QPushButton painting itself at that size with
 // the Fusion style.
 // Prints `name value unit` lines; the last is the worst ratio of a style to the peer.
@@ -66,7 +66,7 @@ int main(int argc, char **argv)
         look.layOut(kWidth, kHeight);
         host::Surface surface;
         surface.resize(kWidth, kHeight);
-        const double micros = medianMicros([&] { PaintButton(surface, look); }, rounds);
+        const double micros = medianMicros([&] { paintButton(surface, look); }, rounds);
         worst = std::max(worst, micros / peerMicros);
         std::printf("PaintButton_%s %.2f us\n", kNames[style], micros);
     }

@@ -61,7 +61,7 @@ struct Painted
     PaintOutcome outcome;
 
     // Paints the look again on the same surface (as a control's next Refresh would).
-    void repaint() { outcome = PaintButton(surface, look); }
+    void repaint() { outcome = paintButton(surface, look); }
     const QImage &image() const { return surface.image(); }
 };
 

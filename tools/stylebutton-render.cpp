@@ -164,7 +164,7 @@ QImage render(const Options &o)
     look.layOut(o.width, o.height);
     Surface surface;
     surface.resize(o.width, o.height);
-    PaintButton(surface, look);
+    paintButton(surface, look);
     return surface.image();
 }
 

@@ -1,5 +1,5 @@
 // The StyleButton looks as plain values: a ButtonLook says everything a paint needs (style,
-// state, focus, colours, caption, font, icon, rectangles), PaintButton paints it on a surface
+// state, focus, colours, caption, font, icon, rectangles), paintButton paints it on a surface
 // and returns what it settled. Nothing here knows the widget: the control builds the value
 // in Refresh and applies the outcome; the render tool, the tests and the benchmark paint
 // values directly.
@@ -78,7 +78,7 @@ struct PaintOutcome
 
 // Clears the surface to its background, settles the state, paints the look of the style,
 // then the caption and the icon. The surface must be sized; its font becomes the look's.
-PaintOutcome PaintButton(host::Surface &surface, const ButtonLook &look);
+PaintOutcome paintButton(host::Surface &surface, const ButtonLook &look);
 
 // --- layout -----------------------------------------------------------------------------
 

@@ -1,4 +1,4 @@
-// PaintButton: clears the surface, settles the state to draw, paints the look of the
+// paintButton: clears the surface, settles the state to draw, paints the look of the
 // style, then the caption and the icon. Also the layout rules and the window shapes.
 #include "painters.h"
 
@@ -226,9 +226,9 @@ void DrawIcon(Surface &s, const ButtonLook &look, int style, int state, int marg
 
 } // namespace
 
-// --- PaintButton ------------------------------------------------------------------------
+// --- paintButton ------------------------------------------------------------------------
 
-PaintOutcome PaintButton(Surface &s, const ButtonLook &look)
+PaintOutcome paintButton(Surface &s, const ButtonLook &look)
 {
     Q_ASSERT(!s.image().isNull()); // the caller lays the surface out first
     s.setFont(look.font);

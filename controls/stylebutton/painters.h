@@ -1,5 +1,5 @@
 // The StyleButton looks: one painter per family, each drawing the background and frame of
-// its style for a given button state on a surface, from a ButtonLook. PaintButton (in
+// its style for a given button state on a surface, from a ButtonLook. paintButton (in
 // paint_dispatch.cpp) picks the painter, then draws the caption and the icon on top.
 // Painters know the look value and the host drawing layer, nothing of the widget.
 #pragma once

@@ -96,7 +96,7 @@ void StyleButton::Refresh()
     }
     // The state drawn stays in ButtonState afterwards; a Themed look without a theme
     // leaves NonThemeStyle as the style.
-    const PaintOutcome drawn = PaintButton(m_Surface, look());
+    const PaintOutcome drawn = paintButton(m_Surface, look());
     m_ButtonState = drawn.state;
     m_Style = drawn.style;
     update();
