@@ -68,7 +68,7 @@ int main(int argc, char **argv)
         surface.resize(kWidth, kHeight);
         const double micros = medianMicros([&] { paintButton(surface, look); }, rounds);
         worst = std::max(worst, micros / peerMicros);
-        std::printf("PaintButton_%s %.2f us\n", kNames[style], micros);
+        std::printf("paintButton_%s %.2f us\n", kNames[style], micros);
     }
     std::printf("worst_ratio_to_peer %.2f x\n", worst);
     return 0;
