@@ -31,6 +31,33 @@ class AboutBox;
 class StyleButton : public QWidget, public SubclassClient, public StyleButtonValues
 {
     Q_OBJECT
+    // The control's own properties, by their design names, for tools and tests that reflect
+    // them (QObject::property / setProperty run the same setters as code does). Colours are
+    // 0x00BBGGRR values or system-colour references.
+    Q_PROPERTY(int Style READ Style WRITE setStyle)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(QPixmap Icon READ Icon WRITE setIcon)
+    Q_PROPERTY(int IconAlign READ IconAlign WRITE setIconAlign)
+    Q_PROPERTY(qint16 IconSize READ IconSize WRITE setIconSize)
+    Q_PROPERTY(int CaptionAlign READ CaptionAlign WRITE setCaptionAlign)
+    Q_PROPERTY(int NonThemeStyle READ NonThemeStyle WRITE setNonThemeStyle)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
+    Q_PROPERTY(bool ShowFocus READ ShowFocus WRITE setShowFocus)
+    Q_PROPERTY(bool UseCustomColors READ UseCustomColors WRITE setUseCustomColors)
+    Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(quint32 HighlightColor READ HighlightColor WRITE setHighlightColor)
+    Q_PROPERTY(quint32 FontColor READ FontColor WRITE setFontColor)
+    Q_PROPERTY(quint32 FontHighlightColor READ FontHighlightColor WRITE setFontHighlightColor)
+    Q_PROPERTY(QString ToolTip READ ToolTip WRITE setToolTip)
+    Q_PROPERTY(QString ToolTipTitle READ ToolTipTitle WRITE setToolTipTitle)
+    Q_PROPERTY(int ToolTipIcon READ ToolTipIcon WRITE setToolTipIcon)
+    Q_PROPERTY(int ToolTipType READ ToolTipType WRITE setToolTipType)
+    Q_PROPERTY(quint32 ToolTipBackColor READ ToolTipBackColor WRITE setToolTipBackColor)
+    Q_PROPERTY(quint32 ToolTipForeColor READ ToolTipForeColor WRITE setToolTipForeColor)
+    Q_PROPERTY(QFont Font READ Font WRITE setFont)
+    Q_PROPERTY(int ButtonType READ ButtonType WRITE setButtonType)
+    Q_PROPERTY(bool Value READ Value WRITE setValue)
+    Q_PROPERTY(QString Version READ Version CONSTANT)
 
 public:
     explicit StyleButton(QWidget *parent = nullptr);
