@@ -2,7 +2,6 @@
 // gradients' steps and rounding, the etched frame, text, regions and the theme seam. Every
 // expected colour is computed from the drawing rules, on small images.
 #include "paint_scheme.h"
-#include "stylebutton_state.h"
 
 #include "drawing.h"
 #include "regions.h"
@@ -43,10 +42,10 @@ class TestDrawing : public QObject
 private slots:
     void init()
     {
-        resetStyleButtonState();
+        host::resetWindowsState();
         pinScheme();
     }
-    void cleanupTestCase() { resetStyleButtonState(); }
+    void cleanupTestCase() { host::resetWindowsState(); }
 
     void colourArithmetic_data();
     void colourArithmetic();

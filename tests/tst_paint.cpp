@@ -1,7 +1,7 @@
 // The button looks: every style's outline, corners, accents and faces in each state at two
 // sizes (one odd), with the colours worked out from the looks' rules; the state settling of
 // Refresh, caption colours, icon placement, window shapes and the themed fallback.
-#include "paint_scheme.h"
+#include "paint_looks.h"
 #include "stylebutton_state.h"
 
 #include "drawing.h"
