@@ -78,12 +78,12 @@ QImage keyedOver(QImage side, const QImage &laid, host::OleColor key)
     }
     return side;
 }
+} // namespace
 
 QImage stretchedSide(const QImage &picture)
 {
     return host::stretchAreaAverage(host::flattened(picture, kSideBackground), QSize(kSideSize, kSideSize));
 }
-} // namespace
 
 QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent)
 {
@@ -94,7 +94,7 @@ QImage composeSide(const QImage &picture, int side, const QImage *frame, host::O
 }
 
 std::array<QImage, 6> composeSides(const std::array<QImage, 6> &pictures, const QImage *frame,
-                                   host::OleColor transparent)
+                                   host::OleColor transparent, const std::array<QImage, 6> &stretched)
 {
     // What reads the desktop's palette or lays out text stays on this thread: the key, the
     // frame and the numbered faces. The stretches run side by side; each task owns its
@@ -103,7 +103,7 @@ std::array<QImage, 6> composeSides(const std::array<QImage, 6> &pictures, const 
     const QImage laid = frame && !frame->isNull() ? laidFrame(*frame, QSize(kSideSize, kSideSize)) : QImage();
     std::array<std::future<QImage>, 6> tasks;
     for (size_t i = 0; i < pictures.size(); ++i) {
-        if (!pictures[i].isNull())
+        if (!pictures[i].isNull() && stretched[i].isNull())
             tasks[i] = std::async(std::launch::async | std::launch::deferred,
                                   [picture = pictures[i]] { return stretchedSide(picture); });
     }
@@ -111,7 +111,7 @@ std::array<QImage, 6> composeSides(const std::array<QImage, 6> &pictures, const 
     for (size_t i = 0; i < sides.size(); ++i) {
         QImage side;
         try {
-            side = tasks[i].valid() ? tasks[i].get() : QImage();
+            side = tasks[i].valid() ? tasks[i].get() : pictures[i].isNull() ? QImage() : stretched[i];
         } catch (const std::bad_alloc &) {
             side = QImage(); // no memory to reduce it: the side gets its numbered face
         }

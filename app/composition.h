@@ -22,10 +22,16 @@ QImage defaultFace(int side);
 // `transparent` lets the side show through.
 QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent);
 
+// A side as its picture alone makes it, before any frame: the picture on white, area
+// averaged to 256 x 256. Touches no window: runs on any thread.
+QImage stretchedSide(const QImage &picture);
+
 // The six sides at once, side 1 first, the pictures reduced in parallel; otherwise the same
-// as composeSide for each. Call from the UI thread.
+// as composeSide for each. `stretched` may hold, for any side, what stretchedSide already
+// made of that very picture: it is used instead of reducing the picture again. Call from
+// the UI thread.
 std::array<QImage, 6> composeSides(const std::array<QImage, 6> &pictures, const QImage *frame,
-                                   host::OleColor transparent);
+                                   host::OleColor transparent, const std::array<QImage, 6> &stretched = {});
 
 // The frame as the sides and the frame holder show it: its transparent parts on the frame
 // holder's red, stretched to `size` without blending (every colour is one the frame holds).

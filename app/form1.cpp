@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <cstdlib>
 #include <future>
+#include <new>
 
 namespace {
 
@@ -228,7 +229,10 @@ void Form1::Form_Load()
     for (int i = 0; i < app::kSlotCount; ++i) {
         sidePaths[size_t(i)] = m_loadingPaths[size_t(i)];
         auto &loading = m_loading[size_t(i)];
-        const QImage picture = loading.valid() ? loading.get().image : QImage();
+        SlotLoad loaded = loading.valid() ? loading.get() : SlotLoad();
+        const QImage picture = loaded.picture.image;
+        if (i < app::kSideCount)
+            m_stretched[size_t(i)] = {picture.cacheKey(), std::move(loaded.side)};
         showInSlot(i, picture);
         if (picture.isNull())
             sidePaths[size_t(i)].clear();
@@ -271,10 +275,25 @@ void Form1::startLoadingSlots()
     for (int i = 0; i < app::kSlotCount; ++i) {
         const QString path = app::readEntry(app::imageEntry(i));
         m_loadingPaths[size_t(i)] = path;
-        m_loading[size_t(i)] = path.isEmpty() ? std::future<host::LoadedPicture>()
+        m_loading[size_t(i)] = path.isEmpty() ? std::future<SlotLoad>()
                                               : std::async(std::launch::async | std::launch::deferred,
-                                                           [i, path] { return loadFor(i, path); });
+                                                           [i, path] { return loadStored(i, path); });
     }
+}
+
+// A stored picture and, for a side slot, its side made at once beside the decoding, so that
+// a "Show Cube" (at start-up above all) only lays the frame over it.
+Form1::SlotLoad Form1::loadStored(int index, const QString &path)
+{
+    SlotLoad out{loadFor(index, path), QImage()};
+    if (index < app::kSideCount && !out.picture.image.isNull()) {
+        try {
+            out.side = app::stretchedSide(out.picture.image);
+        } catch (const std::bad_alloc &) {
+            // Left to "Show Cube", which reduces the picture itself.
+        }
+    }
+    return out;
 }
 
 bool Form1::loadSlot(int index, const QString &path)
@@ -385,10 +404,14 @@ void Form1::BuildAndShowCube()
     // run with one message; the files written before it stay as they are. The settings
     // reach the disk in one write, after the last of them.
     host::SettingsStore::Batch settings;
-    std::array<QImage, app::kSideCount> pictures;
-    for (int i = 0; i < app::kSideCount; ++i)
+    std::array<QImage, app::kSideCount> pictures, stretched;
+    for (int i = 0; i < app::kSideCount; ++i) {
         pictures[size_t(i)] = Image1[size_t(i)]->picture();
-    const std::array<QImage, app::kSideCount> sides = app::composeSides(pictures, useFrame ? &frame : nullptr, transparent);
+        if (!pictures[size_t(i)].isNull() && pictures[size_t(i)].cacheKey() == m_stretched[size_t(i)].first)
+            stretched[size_t(i)] = m_stretched[size_t(i)].second;
+    }
+    const std::array<QImage, app::kSideCount> sides =
+        app::composeSides(pictures, useFrame ? &frame : nullptr, transparent, stretched);
     for (int i = 0; i < app::kSideCount; ++i) {
         const QImage &side = sides[size_t(i)];
         const QString file = app::sideFileName(folder, i + 1);

@@ -109,13 +109,25 @@ private:
     // slot); an empty path empties the slot. False when the file cannot be loaded.
     bool loadSlot(int index, const QString &path);
     void startLoadingSlots();
+    struct SlotLoad;
+    static SlotLoad loadStored(int index, const QString &path);
     void showInSlot(int index, const QImage &picture);
     void loadFrameHolder(const QImage &frame);
     void showNewSideFiles(const QString &folder);
     void addTrayIcon();
     void restoreFromTray();
 
-    std::array<std::future<host::LoadedPicture>, app::kSlotCount> m_loading;
+    // A stored picture as its loading task left it: the slot's picture and, for a side
+    // slot, the side it makes.
+    struct SlotLoad
+    {
+        host::LoadedPicture picture;
+        QImage side;
+    };
+    std::array<std::future<SlotLoad>, app::kSlotCount> m_loading;
+    // The sides the loading tasks made, each with the cache key of the picture it was made
+    // from: "Show Cube" uses one only while its slot still holds that picture.
+    std::array<std::pair<qint64, QImage>, app::kSideCount> m_stretched;
     std::array<QString, app::kSlotCount> m_loadingPaths;
     std::future<void> m_readersLoading;
     std::future<void> m_fontsLoading;

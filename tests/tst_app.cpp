@@ -75,6 +75,8 @@ private slots:
     void badStoredValuesLeaveControlsAsDesigned_data();
     void badStoredValuesLeaveControlsAsDesigned();
     void showCubeWritesSidesThenSettingsAndReturns();
+    void sideComesFromThePictureTheSlotHolds_data();
+    void sideComesFromThePictureTheSlotHolds();
     void choicesSurviveARestart();
     void startupCubeRunsBeforeThePickerIsSeen();
     void trayBringsThePickerBackWhileTheCubeRuns();
@@ -454,6 +456,35 @@ void tst_App::showCubeWritesSidesThenSettingsAndReturns()
     QCOMPARE(QImage(f.sideFile(4)).pixelColor(128, 128), QColor(Qt::blue));
     QCOMPARE(app::readEntry(Entry::UseFrame), QStringLiteral("1"));
     QVERIFY(f.messages.isEmpty());
+}
+
+// The stored pictures' sides are made while they load; one chosen after the start replaces
+// its slot's side.
+void tst_App::sideComesFromThePictureTheSlotHolds_data()
+{
+    QTest::addColumn<bool>("chooseAnother");
+    QTest::addColumn<QColor>("side");
+    QTest::newRow("stored picture") << false << QColor(Qt::red);
+    QTest::newRow("picture chosen after the start") << true << QColor(Qt::green);
+}
+
+void tst_App::sideComesFromThePictureTheSlotHolds()
+{
+    QFETCH(bool, chooseAnother);
+    QFETCH(QColor, side);
+    apptest::Fixture f;
+    f.store(app::imageEntry(2), f.picture("stored.jpg", QSize(640, 480), Qt::red));
+    const QString other = f.picture("other.bmp", QSize(64, 48), Qt::green);
+    Form1 picker;
+    picker.Show();
+    if (chooseAnother) {
+        QTest::mouseClick(picker.Image1[2], Qt::LeftButton);
+        choose(picker, QFileInfo(other).absolutePath(), QFileInfo(other).fileName());
+    }
+    picker.BuildAndShowCube();
+    const QColor written = QImage(f.sideFile(3)).pixelColor(128, 128);
+    QVERIFY2(qAbs(written.red() - side.red()) < 8 && qAbs(written.green() - side.green()) < 8,
+             qPrintable(written.name()));
 }
 
 void tst_App::choicesSurviveARestart()
