@@ -11,12 +11,14 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include "stylebutton.h"
 #include <QSettings>
+#include <QTemporaryDir>
 
 using app::Entry;
 
@@ -77,6 +79,8 @@ private slots:
     void showCubeWritesSidesThenSettingsAndReturns();
     void sideComesFromThePictureTheSlotHolds_data();
     void sideComesFromThePictureTheSlotHolds();
+    void folderListTakesTheIconThemesFolders_data();
+    void folderListTakesTheIconThemesFolders();
     void choicesSurviveARestart();
     void startupCubeRunsBeforeThePickerIsSeen();
     void trayBringsThePickerBackWhileTheCubeRuns();
@@ -485,6 +489,56 @@ void tst_App::sideComesFromThePictureTheSlotHolds()
     const QColor written = QImage(f.sideFile(3)).pixelColor(128, 128);
     QVERIFY2(qAbs(written.red() - side.red()) < 8 && qAbs(written.green() - side.green()) < 8,
              qPrintable(written.name()));
+}
+
+// The folder list shows the desktop icon theme's folders; with no theme but the fallback
+// one, Qt's own pictures.
+void tst_App::folderListTakesTheIconThemesFolders_data()
+{
+    QTest::addColumn<bool>("withTheme");
+    QTest::addColumn<QString>("openName");
+    QTest::addColumn<QString>("closedName");
+    QTest::newRow("icon theme") << true << "folder-open" << "folder";
+    QTest::newRow("fallback theme only") << false << "" << "";
+}
+
+void tst_App::folderListTakesTheIconThemesFolders()
+{
+    QFETCH(bool, withTheme);
+    QFETCH(QString, openName);
+    QFETCH(QString, closedName);
+    QTemporaryDir themes;
+    const QDir root(themes.path());
+    QVERIFY(root.mkpath("plain/16x16/places") && root.mkpath("browse/inner"));
+    QFile index(root.filePath("plain/index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write("[Icon Theme]\nName=plain\nDirectories=16x16/places\n\n[16x16/places]\nSize=16\nType=Fixed\n");
+    index.close();
+    QImage folder(16, 16, QImage::Format_RGB32);
+    folder.fill(Qt::darkYellow);
+    QVERIFY(folder.save(root.filePath("plain/16x16/places/folder.png")));
+    QVERIFY(folder.save(root.filePath("plain/16x16/places/folder-open.png")));
+
+    struct ThemeGuard
+    {
+        QStringList searchPaths = QIcon::themeSearchPaths();
+        QString name = QIcon::themeName();
+        ~ThemeGuard()
+        {
+            QIcon::setThemeName(name);
+            QIcon::setThemeSearchPaths(searchPaths);
+        }
+    } restore;
+    QIcon::setThemeSearchPaths({themes.path()});
+    QIcon::setThemeName(withTheme ? QStringLiteral("plain") : QIcon::fallbackThemeName());
+    host::FolderList list;
+    QVERIFY(list.setPath(root.filePath("browse")));
+    const QIcon open = list.item(list.currentRow())->icon();
+    const QIcon closed = list.item(list.count() - 1)->icon();
+    QCOMPARE(list.item(list.count() - 1)->text(), QStringLiteral("inner"));
+    QVERIFY(!open.isNull() && !closed.isNull());
+    QCOMPARE(open.name(), openName);
+    QCOMPARE(closed.name(), closedName);
 }
 
 void tst_App::choicesSurviveARestart()
