@@ -58,7 +58,9 @@ constexpr Place kCmdExit{272, 480, 105, 41};
 constexpr Place kMoldura{437, 317, 256, 256};
 
 constexpr host::OleColor kPureRed = 255;
-const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg");
+// The three classic kinds, and the other names JPEG files go by and PNG, which desktops and
+// cameras write today.
+const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg;*.jpeg;*.jpe;*.png");
 
 // A slot keeps its picture at least this large: the side it is composed into, and the slot.
 QSize slotNeed(const Place &slot)
@@ -184,8 +186,9 @@ void Form1::createButtons(QWidget *window)
 
 void Form1::Form_Load()
 {
-    // 1. The browser opens on the program folder; the file list follows the folder list.
-    const QString home = host::programFolder();
+    // 1. The browser opens on the program folder (on the user's pictures when installed);
+    // the file list follows the folder list.
+    const QString home = host::browserStartFolder();
     Drive1->setDrive(home);
     Dir1->setPath(home);
 
