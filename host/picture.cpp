@@ -173,12 +173,12 @@ LoadedPicture loadPicture(const QString &path, QSize needed, Reduction reduction
     if (!reader.canRead()) {
         out.error = reader.error() == QImageReader::FileNotFoundError
                         ? QStringLiteral("the file cannot be found or opened")
-                        : QStringLiteral("it is not a readable GIF, BMP or JPEG picture");
+                        : QStringLiteral("it is not a readable GIF, BMP, JPEG or PNG picture");
         return out;
     }
     const QByteArray format = reader.format().toLower();
-    if (format != "gif" && format != "bmp" && format != "jpeg" && format != "jpg") {
-        out.error = QStringLiteral("it is not a GIF, BMP or JPEG picture");
+    if (format != "gif" && format != "bmp" && format != "jpeg" && format != "jpg" && format != "png") {
+        out.error = QStringLiteral("it is not a GIF, BMP, JPEG or PNG picture");
         return out;
     }
     const QSize raw = reader.size();

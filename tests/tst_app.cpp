@@ -104,7 +104,8 @@ void tst_App::firstRunStartsEmpty()
 void tst_App::fileListOffersPicturesInAnyCase()
 {
     apptest::Fixture f;
-    for (const char *name : {"a.gif", "B.BMP", "IMG_0001.JPG", "c.JpG", "d.png", "e.txt", "f.jpeg"})
+    for (const char *name : {"a.gif", "B.BMP", "IMG_0001.JPG", "c.JpG", "d.png", "e.txt", "f.jpeg", "g.JPE", "h.PnG",
+                             "i.png.txt", "j.jpegs"})
         apptest::writeBytes(f.pictures.filePath(name), "x");
     QDir(f.pictures.path()).mkdir("sub.jpg");
     Form1 picker;
@@ -113,7 +114,7 @@ void tst_App::fileListOffersPicturesInAnyCase()
     QStringList offered;
     for (int i = 0; i < picker.File1->count(); ++i)
         offered << picker.File1->item(i)->text();
-    QCOMPARE(offered, (QStringList{"a.gif", "B.BMP", "c.JpG", "IMG_0001.JPG"}));
+    QCOMPARE(offered, (QStringList{"a.gif", "B.BMP", "c.JpG", "d.png", "f.jpeg", "g.JPE", "h.PnG", "IMG_0001.JPG"}));
 }
 
 void tst_App::choosingAFileWithNoSlotClickedFillsSlot1()

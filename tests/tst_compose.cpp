@@ -56,6 +56,8 @@ private slots:
     void onlyTheExactKeyLetsThePictureThrough_data();
     void onlyTheExactKeyLetsThePictureThrough();
     void missingFramePictureLaysNothing();
+    void transparentPngComposesAsTransparentGif_data();
+    void transparentPngComposesAsTransparentGif();
     void emptySlotsGetNumberedFacesOfTheirOwnColour();
     void sideFileHasTheExactLayout();
     void sideFileThatCannotBeWrittenKeepsTheOldOne();
@@ -162,6 +164,47 @@ void tst_Compose::missingFramePictureLaysNothing()
     const QImage picture = apptest::photoLike(300, 300);
     const QImage none;
     QCOMPARE(app::composeSide(picture, 4, &none, 255), app::composeSide(picture, 4, nullptr, 255));
+}
+
+void tst_Compose::transparentPngComposesAsTransparentGif_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("kept at its size") << QSize(40, 30);
+    QTest::newRow("reduced while loading") << QSize(600, 520);
+}
+
+void tst_Compose::transparentPngComposesAsTransparentGif()
+{
+    QFETCH(QSize, size);
+    // Blocks of yellow, blue, a transparent entry whose colour must not show, and dark grey.
+    const std::array<QRgb, 4> palette{{0xffffff00, 0xff0000ff, 0xff00ff00, 0xff404040}};
+    constexpr int kClear = 2;
+    QByteArray indices;
+    QImage png(size, QImage::Format_ARGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x) {
+            const int i = (x / 7 + y / 5) % 4;
+            indices += char(i);
+            png.setPixel(x, y, i == kClear ? qRgba(0, 255, 0, 0) : palette[size_t(i)]);
+        }
+    QTemporaryDir dir;
+    QVERIFY(apptest::writeBytes(dir.filePath("a.gif"), apptest::gifOf(size.width(), size.height(), indices, palette, kClear)));
+    QVERIFY(png.save(dir.filePath("a.png")));
+
+    const QImage gif = host::loadPicture(dir.filePath("a.gif"), QSize(256, 256)).image;
+    const QImage fromPng = host::loadPicture(dir.filePath("a.png"), QSize(256, 256)).image;
+    QVERIFY(!gif.isNull() && !fromPng.isNull());
+    QVERIFY(gif.hasAlphaChannel() && fromPng.hasAlphaChannel());
+    const QImage gifSide = app::composeSide(gif, 2, nullptr, 255);
+    QCOMPARE(app::composeSide(fromPng, 2, nullptr, 255), gifSide);
+    QCOMPARE(app::laidFrame(fromPng, QSize(256, 256)), app::laidFrame(gif, QSize(256, 256)));
+    // The transparent block (top left is yellow, the one two blocks on is transparent) is
+    // seen on white in a side and on the frame holder's red in a frame.
+    if (size.width() < 256) {
+        const int x = (14 * 256 + 128) / size.width() + 1, y = 2;
+        QCOMPARE(at(gifSide, x, y), QColor(Qt::white));
+        QCOMPARE(at(app::laidFrame(gif, QSize(256, 256)), x, y), QColor(Qt::red));
+    }
 }
 
 void tst_Compose::emptySlotsGetNumberedFacesOfTheirOwnColour()
