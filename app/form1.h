@@ -79,6 +79,8 @@ public:
     void BuildAndShowCube();
     bool isPicking() const;
     host::HostForm *cubeWindow() const { return m_cube.get(); }
+    // Brings the picker back in front, as a double click on the tray icon does.
+    void restoreFromTray();
 
 protected:
     void createControls(QWidget *window) override;
@@ -92,7 +94,6 @@ private:
     bool loadSlot(int index, const QString &path);
     void loadFrameHolder(const QImage &frame);
     void addTrayIcon();
-    void restoreFromTray();
 
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
