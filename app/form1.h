@@ -68,6 +68,7 @@ public:
     void Dir1_Change();
     void File1_Click();
     void Image1_Click(int index);
+    void Image1_DragDrop(int index, const QString &path);
     void Image1_MouseMove(int index, int x, int y);
     void Picture2_Click();
     void showCube_Click();
@@ -92,6 +93,10 @@ private:
     // Puts the picture of `path` into slot `index` (and the frame holder for the frame
     // slot); an empty path empties the slot. False when the file cannot be loaded.
     bool loadSlot(int index, const QString &path);
+    // Puts the picture of `path` into slot `index` as a pick in the file list does; a file
+    // that does not load leaves the slot as it was. False then.
+    bool pickFile(int index, const QString &path);
+    void makeCurrent(int index);
     void loadFrameHolder(const QImage &frame);
     void addTrayIcon();
 
