@@ -56,8 +56,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
         return refuse(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     if (parser.isSet(help)) {
         result.action = CommandLine::ShowText;
-        // Without an application object yet, the parser cannot know the program's name.
-        result.text = parser.helpText().replace(QStringLiteral("<executable_name>"), name);
+        // The parser names the program by the path it was started with (or not at all before
+        // the application object exists); the help names it by its command.
+        result.text = parser.helpText();
+        result.text.replace(0, result.text.indexOf(QLatin1Char('\n')), QStringLiteral("Usage: %1 [options]").arg(name));
     } else if (parser.isSet(version)) {
         result.action = CommandLine::ShowText;
         result.text = QStringLiteral("Vexorin %1\n").arg(QStringLiteral(VEXORIN_VERSION));
