@@ -4,6 +4,7 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <unistd.h>
 
 namespace app {
 
@@ -24,9 +25,12 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultSocketPath()
 {
-    // Qt makes the runtime folder (0700, the user's own) when the session did not.
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation))
-        .filePath(QStringLiteral("vexorin.socket"));
+    // Qt makes the runtime folder (0700, the user's own) when the session did not. When it
+    // cannot, the shared temporary folder gets a name of the user's own.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return QDir(QDir::tempPath()).filePath(QStringLiteral("vexorin-%1.socket").arg(::getuid()));
+    return QDir(runtime).filePath(QStringLiteral("vexorin.socket"));
 }
 
 SingleInstance::Outcome SingleInstance::start()
