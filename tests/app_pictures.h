@@ -11,7 +11,6 @@
 #include <QImageWriter>
 #include <QRandomGenerator>
 #include <QString>
-#include <array>
 #include <cmath>
 
 namespace apptest {
@@ -92,64 +91,6 @@ inline QByteArray gifClaiming(quint16 width, quint16 height)
     g += char(0);
     g += char(2);                             // LZW minimum code size
     g += QByteArray("\x02\x4C\x01\0", 4);     // a scrap of data, then the end of the image
-    g += ';';
-    return g;
-}
-
-// A GIF of `indices` (one byte per pixel, 0 ... 3, row by row) over a four-colour palette
-// whose entry `transparentIndex` is transparent. The LZW stream restarts every two pixels,
-// so its codes stay three bits wide and need no table.
-inline QByteArray gifOf(int width, int height, const QByteArray &indices, const std::array<QRgb, 4> &palette,
-                        int transparentIndex)
-{
-    QByteArray g("GIF89a", 6);
-    auto put16 = [&g](int v) { g += char(v & 0xFF); g += char((v >> 8) & 0xFF); };
-    put16(width);
-    put16(height);
-    g += char(0x81); // global colour table of 4 entries
-    g += char(0);
-    g += char(0);
-    for (QRgb c : palette) {
-        g += char(qRed(c));
-        g += char(qGreen(c));
-        g += char(qBlue(c));
-    }
-    g += QByteArray("\x21\xF9\x04\x01\0\0", 6); // graphic control: transparent index follows
-    g += char(transparentIndex);
-    g += char(0);
-    g += ',';
-    put16(0);
-    put16(0);
-    put16(width);
-    put16(height);
-    g += char(0);
-    g += char(2); // LZW minimum code size: clear 4, end 5
-    QByteArray data;
-    quint32 bits = 0;
-    int count = 0;
-    auto code = [&](int c) {
-        bits |= quint32(c) << count;
-        count += 3;
-        while (count >= 8) {
-            data += char(bits & 0xFF);
-            bits >>= 8;
-            count -= 8;
-        }
-    };
-    for (int i = 0; i < indices.size(); ++i) {
-        if (i % 2 == 0)
-            code(4);
-        code(indices[i]);
-    }
-    code(5);
-    if (count > 0)
-        data += char(bits & 0xFF);
-    for (int at = 0; at < data.size(); at += 255) {
-        const QByteArray block = data.mid(at, 255);
-        g += char(block.size());
-        g += block;
-    }
-    g += char(0);
     g += ';';
     return g;
 }
