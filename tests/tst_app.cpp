@@ -2,6 +2,7 @@
 // "Show Cube" road with its files and settings, re-entry through the tray, and exit.
 #include "app_fixture.h"
 #include "app_pictures.h"
+#include "app_state.h"
 #include "commandline.h"
 #include "composition.h"
 #include "filelists.h"
@@ -16,6 +17,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QUrl>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -88,6 +90,8 @@ class tst_App : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
+
     void firstRunStartsEmpty();
     void fileListOffersPicturesInAnyCase();
     void choosingAFileWithNoSlotClickedFillsSlot1();
@@ -111,6 +115,7 @@ private slots:
     void choicesSurviveARestart();
     void startupCubeRunsBeforeThePickerIsSeen();
     void trayBringsThePickerBackWhileTheCubeRuns();
+    void closingThePickerWhileTheCubeRuns();
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
     void trayMenuExitEndsTheProgram();
@@ -585,6 +590,34 @@ void tst_App::trayBringsThePickerBackWhileTheCubeRuns()
     QVERIFY(picker.isVisible());
     QVERIFY(!cubeClosed);
     QCOMPARE(fileBytes(f.sideFile(2)).size(), 196662);
+}
+
+void tst_App::closingThePickerWhileTheCubeRuns()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QPointer<QWidget> window = picker.widget();
+    int endsInLoop = -1;
+    bool loadedInLoop = true;
+    f.cubeRun = [&] {
+        // Brought back through the tray, then closed, all inside the "Show Cube" click
+        // whose render loop goes on pumping events.
+        picker.trayIcon_Activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window && window->isVisible());
+        window->close();
+        host::DoEvents();
+        host::DoEvents();
+        endsInLoop = f.ends;
+        loadedInLoop = picker.isLoaded();
+    };
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(endsInLoop, 1); // leaves as "Exit" does
+    QVERIFY(!loadedInLoop);
+    QCOMPARE(f.cube->unloads, 1); // the loop still ended the way it does
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(window.isNull());
+    QVERIFY(f.messages.isEmpty());
 }
 
 void tst_App::unwritableSideFileStopsWithOneMessage()

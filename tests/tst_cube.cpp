@@ -3,6 +3,7 @@
 #include "cube_files.h"
 #include "cube_sides.h"
 #include "ctexture.h"
+#include "cube_state.h"
 #include "cubeloop.h"
 #include "displaymode.h"
 #include "frmmain.h"
@@ -108,16 +109,26 @@ private slots:
 
     void init()
     {
+        resetCubeState();
         m_messages.clear();
         host::setMsgBoxHandler([this](const QString &text) { m_messages << text; });
         frmMain::setSideFolder(m_sides.path());
-        cubeClosed = false;
+        // A render loop that a failed check left running is stopped, and the test fails,
+        // instead of the run hanging until ctest's limit.
+        m_watchdogFired = false;
+        m_watchdog.setSingleShot(true);
+        m_watchdog.callOnTimeout([this] {
+            m_watchdogFired = true;
+            keyPressed[vk::Escape] = true;
+        });
+        m_watchdog.start(std::chrono::seconds(30));
     }
 
     void cleanup()
     {
-        host::setMsgBoxHandler({});
-        frmMain::setSideFolder(QString());
+        m_watchdog.stop();
+        QVERIFY2(!m_watchdogFired, "the render loop did not end by itself");
+        resetCubeState();
         if (m_surface) {
             m_surface->setCaption(QStringLiteral("surface"));
             modOpenGL::ReleaseGLWindow(*m_surface);
@@ -406,7 +417,7 @@ private slots:
         makeSurface();
         cTexture texture;
         const QString side = m_sides.filePath(QStringLiteral("Side 2.bmp"));
-        texture.loadTexture(side, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(side, cTexture::Bitmap).isEmpty());
         const auto first = texture.names();
         for (int i = 0; i < 3; ++i) {
             QVERIFY(glIsTexture(first[static_cast<size_t>(i)]));
@@ -428,7 +439,7 @@ private slots:
         QCOMPARE(bound, 0);
 
         // Loading again replaces the picture without leaving the first textures behind.
-        texture.loadTexture(side, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(side, cTexture::Bitmap).isEmpty());
         QCOMPARE(texture.getFilter(), 0);
         for (int i = 0; i < 3; ++i)
             QVERIFY(!glIsTexture(first[static_cast<size_t>(i)]) || texture.names()[static_cast<size_t>(i)] == first[static_cast<size_t>(i)]);
@@ -549,14 +560,76 @@ private slots:
         QVERIFY(!shape.contains(QPoint(5, 5)));        // the background: desktop
     }
 
+    // The mask is in window pixels: at a device pixel ratio of 2 (the tst_cube_dpr2 run)
+    // each band of the device region is rounded outwards, so no drawn pixel is cut off.
+    void shapeIsSetInWindowPixels_data()
+    {
+        QTest::addColumn<QRegion>("device");
+        QTest::addColumn<QRegion>("atRatio2");
+        QTest::newRow("even band") << QRegion(4, 6, 10, 8) << QRegion(2, 3, 5, 4);
+        QTest::newRow("odd edges round outwards") << QRegion(3, 5, 4, 3) << QRegion(1, 2, 3, 2);
+        QTest::newRow("one pixel") << QRegion(7, 7, 1, 1) << QRegion(3, 3, 1, 1);
+        QTest::newRow("two bands") << (QRegion(0, 0, 4, 2) + QRegion(0, 2, 2, 2))
+                                   << (QRegion(0, 0, 2, 1) + QRegion(0, 1, 1, 1));
+    }
+    void shapeIsSetInWindowPixels()
+    {
+        QFETCH(QRegion, device);
+        QFETCH(QRegion, atRatio2);
+        makeSurface(false);
+        const double ratio = m_surface->devicePixelRatio();
+        if (qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("2"))
+            QCOMPARE(ratio, 2.0);
+        if (ratio != 1.0 && ratio != 2.0)
+            QSKIP("expectations are written for ratios 1 and 2");
+        m_surface->setShape(device);
+        QCOMPARE(m_surface->window()->mask(), ratio == 1.0 ? device : atRatio2);
+    }
+
     // --- the cube window's whole run ------------------------------------------------------
+
+    void cubeStaysHiddenUntilItsFirstFrame()
+    {
+        TestCube cube;
+        // The mask as the window is shown, before any frame is drawn.
+        struct ShowWatch : QObject
+        {
+            const TestCube *cube = nullptr;
+            bool seen = false;
+            QRegion mask;
+            QRect area;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (!seen && event->type() == QEvent::Show && watched == cube->window()) {
+                    seen = true;
+                    mask = cube->window()->mask();
+                    area = QRect(QPoint(0, 0), cube->window()->size());
+                }
+                return false;
+            }
+        } watch;
+        watch.cube = &cube;
+        qApp->installEventFilter(&watch);
+        QRegion atFirstFrame;
+        const ScopedFrameObserver firstFrame([&] {
+            atFirstFrame = cube.window()->mask();
+            keyPressed[vk::Escape] = true;
+        });
+        cube.Show();
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.seen);
+        QVERIFY(!watch.mask.isEmpty()); // an empty mask would mean no shape: the whole window
+        QVERIFY(!watch.mask.intersects(watch.area));
+        QVERIFY(atFirstFrame.intersects(watch.area)); // from the first frame on, the cube shows
+        cube.Unload();
+    }
 
     void escapeEndsTheLoopAndOnlyTheFrontFaceChangesFilter()
     {
         TestCube cube;
         // Keys go in between frames, each held for a few frames, as a person's would be.
         int frame = 0;
-        frmMain::setFrameObserver([&] {
+        const ScopedFrameObserver keys([&] {
             switch (++frame) {
             case 3:
                 QTest::keyPress(cube.window(), Qt::Key_F);
@@ -570,7 +643,6 @@ private slots:
             }
         });
         cube.Show();
-        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         QVERIFY(cube.isLoaded()); // the one who showed it unloads it
         QVERIFY(m_messages.isEmpty());
@@ -589,7 +661,7 @@ private slots:
     {
         TestCube cube;
         int frame = 0;
-        frmMain::setFrameObserver([&] {
+        const ScopedFrameObserver escapeAt20([&] {
             if (++frame == 20)
                 keyPressed[vk::Escape] = true;
         });
@@ -599,7 +671,6 @@ private slots:
         frame = 18;
         cubeClosed = false;
         cube.Show();
-        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         // Two frames drawn: the angle restarted from 0.
         QVERIFY2(cube.cubeAngle[0] < 0.11f, qPrintable(QString::number(cube.cubeAngle[0])));
@@ -610,23 +681,25 @@ private slots:
     void leftDragMovesTheWindowByTheTwipsArithmetic()
     {
         TestCube cube;
-        QPoint placed;
+        QPoint placed, grab;
         bool rightStartedDrag = true, rightEndedDrag = false;
+        // Only records: the checks come after the loop, so a failing one cannot leave the
+        // loop running.
         QTimer::singleShot(300, [&] {
+            keyPressed[vk::Escape] = true; // ends the loop after this frame's events
             cube.Form_MouseDown(2, 0, 10, 10);
             rightStartedDrag = cube.dragging;
             cube.Form_MouseDown(1, 0, 100, 50);
-            QCOMPARE(cube.grabX, host::roundEven(100 * host::twipsPerPixelX()));
-            QCOMPARE(cube.grabY, host::roundEven(50 * host::twipsPerPixelY()));
+            grab = QPoint(cube.grabX, cube.grabY);
             QCursor::setPos(400, 300);
             cube.Form_MouseMove(1, 0, 0, 0);
             placed = cube.window()->position();
             cube.Form_MouseUp(2, 0, 0, 0);
             rightEndedDrag = !cube.dragging;
-            keyPressed[vk::Escape] = true;
         });
         cube.Show();
         QVERIFY(!rightStartedDrag);
+        QCOMPARE(grab, QPoint(host::roundEven(100 * host::twipsPerPixelX()), host::roundEven(50 * host::twipsPerPixelY())));
         QVERIFY(rightEndedDrag);
         QCOMPARE(placed, QPoint(300, 250));
         cube.Unload();
@@ -699,6 +772,8 @@ private:
     QTemporaryDir m_sides;
     QStringList m_messages;
     std::unique_ptr<host::GlForm> m_surface;
+    QTimer m_watchdog;
+    bool m_watchdogFired = false;
 };
 
 QTEST_MAIN(CubeTest)

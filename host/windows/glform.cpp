@@ -8,6 +8,7 @@
 #include <QResizeEvent>
 #include <QWindow>
 #include <cmath>
+#include <utility>
 
 namespace host {
 
@@ -147,9 +148,9 @@ void GlForm::preloadDriver()
     context.create();
 }
 
-void GlForm::setSwapInterval(int interval)
+int GlForm::setSwapInterval(int interval)
 {
-    g_swapInterval = interval;
+    return std::exchange(g_swapInterval, interval);
 }
 
 QWindow *GlForm::window() const

@@ -67,8 +67,8 @@ public:
     // times; does nothing after the first call.
     static void preloadDriver();
     // Swap interval for windows made from now on: 1 follows the display's refresh where
-    // the display offers it, 0 presents at once (benchmarks).
-    static void setSwapInterval(int interval);
+    // the display offers it, 0 presents at once (benchmarks). Returns the one it replaces.
+    static int setSwapInterval(int interval);
 
 protected:
     virtual void Form_KeyDown(int keyCode, int shift) { (void)keyCode, (void)shift; }
