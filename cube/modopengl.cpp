@@ -8,12 +8,16 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <memory>
+#include <utility>
 
 namespace modOpenGL {
 
 host::DisplayMode SavedDisplayMode;
 
 namespace {
+// The mode EnterFullscreenMode put the display in, until it is restored.
+host::DisplayMode g_modeSet;
+
 std::unique_ptr<QOpenGLContext> &contextSlot()
 {
     static std::unique_ptr<QOpenGLContext> context;
@@ -37,11 +41,22 @@ bool EnterFullscreenMode(std::int16_t width, std::int16_t height, std::int16_t b
     mode.width = width;
     mode.height = height;
     mode.bitsPerPixel = bits;
-    return host::changeDisplayMode(mode);
+    if (!host::changeDisplayMode(mode))
+        return false;
+    g_modeSet = host::currentDisplayMode();
+    return true;
+}
+
+bool shouldRestoreDisplayMode(const host::DisplayMode &set, const host::DisplayMode &now)
+{
+    return set.width != 0 && set == now;
 }
 
 void RestoreDisplayMode()
 {
+    const host::DisplayMode set = std::exchange(g_modeSet, host::DisplayMode{});
+    if (!shouldRestoreDisplayMode(set, host::currentDisplayMode()))
+        return;
     if (!host::changeDisplayMode(SavedDisplayMode))
         host::MsgBox(QStringLiteral("Display restore failed."));
 }
