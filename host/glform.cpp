@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QWindow>
 #include <cmath>
+#include <thread>
 
 namespace host {
 
@@ -114,6 +116,42 @@ private:
     GlForm &m_form;
 };
 
+void FramePacer::setRefreshRate(double hertz)
+{
+    if (!(hertz >= 20.0 && hertz <= 1000.0))
+        hertz = 60.0;
+    m_interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hertz));
+}
+
+FramePacer::Clock::duration FramePacer::framePresented(Clock::time_point now)
+{
+    if (!m_started) {
+        m_started = true;
+        m_last = m_deadline = now;
+        return {};
+    }
+    const Clock::duration gap = now - m_last;
+    m_last = now;
+    if (!m_pacing) {
+        // A few frames in a row well inside one refresh: the swap did not wait for the
+        // display. One fast frame alone may be a swap that caught a refresh just in time.
+        m_fastFrames = gap < m_interval / 2 ? m_fastFrames + 1 : 0;
+        if (m_fastFrames < 3)
+            return {};
+        m_pacing = true;
+        m_deadline = now;
+    }
+    // Deadlines a whole interval apart keep the average rate exact; after a stall (a slow
+    // frame, a drag, a message box) the schedule starts again from now instead of racing
+    // through the frames it missed.
+    m_deadline += m_interval;
+    if (m_deadline + m_interval < now)
+        m_deadline = now + m_interval;
+    else if (m_deadline < now)
+        m_deadline = now;
+    return m_deadline - now;
+}
+
 GlForm::GlForm() = default;
 
 GlForm::~GlForm()
@@ -167,6 +205,8 @@ void GlForm::createNativeWindow()
     m_window->setFlags(flags);
     m_window->resize(m_designSize);
     m_shaped = false;
+    m_paced = g_swapInterval > 0;
+    m_pacer = FramePacer();
 }
 
 void GlForm::destroyNativeWindow()
@@ -182,8 +222,14 @@ void GlForm::destroyNativeWindow()
 
 void GlForm::setNativeVisible(bool visible)
 {
-    if (m_window)
-        m_window->setVisible(visible);
+    if (!m_window)
+        return;
+    const bool wasVisible = m_window->isVisible();
+    m_window->setVisible(visible);
+    // Showing a window that is already shown brings it to the front with the keyboard
+    // focus; the window system does that by itself only for a window it maps.
+    if (visible && wasVisible)
+        activate();
 }
 
 bool GlForm::nativeVisible() const
@@ -307,8 +353,16 @@ void GlForm::setShape(const QRegion &deviceRegion)
 void GlForm::swapBuffers()
 {
     QOpenGLContext *context = QOpenGLContext::currentContext();
-    if (context && m_window && m_window->handle())
-        context->swapBuffers(m_window.get());
+    if (!context || !m_window || !m_window->handle())
+        return;
+    context->swapBuffers(m_window.get());
+    if (!m_paced)
+        return;
+    m_pacer.setRefreshRate(m_window->screen() ? m_window->screen()->refreshRate() : 0.0);
+    // Sleeping here holds events back no longer than a swap that waits for the display.
+    const auto wait = m_pacer.framePresented(FramePacer::Clock::now());
+    if (wait > FramePacer::Clock::duration::zero())
+        std::this_thread::sleep_for(wait);
 }
 
 } // namespace host

@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <QString>
 #include <QSurfaceFormat>
+#include <chrono>
 #include <memory>
 
 class QWindow;
@@ -17,6 +18,30 @@ class QWindow;
 namespace host {
 
 class GlWindow;
+
+// Keeps frames at the display's refresh rate where a swap interval of 1 is not honoured
+// (no vsync: virtual servers, many virtual machines and remote desktops), so per-frame
+// steps run at the display's rate and the loop does not spin. Where swaps do wait for the
+// display, frames never come faster than the refresh and the pacer never holds one back.
+class FramePacer
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // A rate the screen cannot have (unknown, zero, absurd) counts as 60 Hz.
+    void setRefreshRate(double hertz);
+    Clock::duration interval() const { return m_interval; }
+    // A frame was put on screen at `now`: how long to wait before drawing the next one.
+    Clock::duration framePresented(Clock::time_point now);
+
+private:
+    Clock::duration m_interval = std::chrono::microseconds(16667);
+    Clock::time_point m_last{};
+    Clock::time_point m_deadline{};
+    bool m_started = false;
+    bool m_pacing = false;
+    int m_fastFrames = 0;
+};
 
 class GlForm : public HostForm
 {
@@ -56,7 +81,8 @@ public:
     // shows through the rest. An empty region shows none of the window.
     void setShape(const QRegion &deviceRegion);
 
-    // Presents the frame drawn on the current GL context into this window.
+    // Presents the frame drawn on the current GL context into this window; with a swap
+    // interval of 1 it returns no sooner than one refresh after the previous frame.
     void swapBuffers();
 
     // The surface format the window is made with (and that contexts on it must use).
@@ -91,6 +117,8 @@ private:
     bool m_designBorderless = false;
     QRegion m_shape;
     bool m_shaped = false;
+    bool m_paced = true;
+    FramePacer m_pacer;
 };
 
 } // namespace host

@@ -22,6 +22,8 @@
 #include <GL/gl.h>
 #include <cmath>
 
+Q_DECLARE_METATYPE(host::DisplayMode)
+
 namespace {
 // The cube window with its handlers reachable from the tests.
 class TestCube : public frmMain
@@ -307,10 +309,10 @@ private slots:
         QTest::addColumn<bool>("withContext");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("cursorStep");
-        QTest::newRow("captionless window after a save: mode re-applied, cursor shown")
+        QTest::newRow("captionless window after a save: cursor shown")
             << "" << true << true << QStringList() << 1;
-        QTest::newRow("captionless window before any save: all-zero mode refused")
-            << "" << false << true << QStringList{"Display restore failed."} << 1;
+        QTest::newRow("captionless window before any save: no mode was set, none restored")
+            << "" << false << true << QStringList() << 1;
         QTest::newRow("window with a caption: context only")
             << "cube" << false << true << QStringList() << 0;
         QTest::newRow("no context: display step only")
@@ -342,6 +344,67 @@ private slots:
         QCOMPARE(cursorAfter - cursorBefore, cursorStep);
         for (int i = 0; i < cursorStep; ++i)
             host::ShowCursor(false);
+    }
+
+    void pacerHoldsFramesToTheRefreshOnlyWithoutVsync_data()
+    {
+        QTest::addColumn<double>("refreshHz");
+        QTest::addColumn<int>("drawMicros");
+        QTest::addColumn<int>("stallAt");
+        QTest::addColumn<double>("periodMicros");
+        QTest::newRow("no vsync, 60 Hz") << 60.0 << 1000 << -1 << 1e6 / 60;
+        QTest::newRow("no vsync, 144 Hz") << 144.0 << 300 << -1 << 1e6 / 144;
+        QTest::newRow("swap waits for 60 Hz: never held") << 60.0 << 16667 << -1 << 16667.0;
+        QTest::newRow("slow frames are not slowed further") << 60.0 << 30000 << -1 << 30000.0;
+        QTest::newRow("unknown rate counts as 60 Hz") << 0.0 << 1000 << -1 << 1e6 / 60;
+        QTest::newRow("absurd rate counts as 60 Hz") << 1e9 << 1000 << -1 << 1e6 / 60;
+        QTest::newRow("no burst of missed frames after a stall") << 60.0 << 1000 << 20 << 1e6 / 60;
+    }
+    void pacerHoldsFramesToTheRefreshOnlyWithoutVsync()
+    {
+        QFETCH(double, refreshHz);
+        QFETCH(int, drawMicros);
+        QFETCH(int, stallAt);
+        QFETCH(double, periodMicros);
+        using namespace std::chrono;
+        host::FramePacer pacer;
+        pacer.setRefreshRate(refreshHz);
+        host::FramePacer::Clock::time_point now{};
+        std::vector<double> presented;
+        for (int frame = 0; frame < 40; ++frame) {
+            presented.push_back(duration<double, std::micro>(now.time_since_epoch()).count());
+            now += pacer.framePresented(now) + microseconds(drawMicros);
+            if (frame == stallAt)
+                now += milliseconds(500);
+        }
+        // The first frames find out whether the swap waits; from then on every frame keeps
+        // the period, except the stalled one and the one after it, which may only be later.
+        for (int frame = 6; frame < 40; ++frame) {
+            const double period = presented[size_t(frame)] - presented[size_t(frame) - 1];
+            const bool afterStall = frame == stallAt + 1 || frame == stallAt + 2;
+            QVERIFY2(period > periodMicros * 0.99 && (afterStall || period < periodMicros * 1.01),
+                     qPrintable(QStringLiteral("frame %1 after %2 us").arg(frame).arg(period)));
+        }
+    }
+
+    void onlyAModeTheProgramSetIsRestored_data()
+    {
+        QTest::addColumn<host::DisplayMode>("set");
+        QTest::addColumn<host::DisplayMode>("now");
+        QTest::addColumn<bool>("restore");
+        const host::DisplayMode full{1280, 1024, 24, 60};
+        QTest::newRow("the program set none") << host::DisplayMode{} << full << false;
+        QTest::newRow("still in the mode it set") << full << full << true;
+        QTest::newRow("the user changed the resolution") << full << host::DisplayMode{1024, 768, 24, 60} << false;
+        QTest::newRow("the user changed the refresh rate") << full << host::DisplayMode{1280, 1024, 24, 75} << false;
+        QTest::newRow("the screen is gone") << full << host::DisplayMode{} << false;
+    }
+    void onlyAModeTheProgramSetIsRestored()
+    {
+        QFETCH(host::DisplayMode, set);
+        QFETCH(host::DisplayMode, now);
+        QFETCH(bool, restore);
+        QCOMPARE(modOpenGL::shouldRestoreDisplayMode(set, now), restore);
     }
 
     void refusedFullscreenContinuesWindowed()
