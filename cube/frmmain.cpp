@@ -103,7 +103,10 @@ bool frmMain::pumpEvents()
 void frmMain::runRenderLoop()
 {
     while (pumpEvents()) {
-        if (!DrawGLScene() || keyPressed[vk::Escape])
+        beginFrame();
+        const bool drawn = DrawGLScene();
+        finishFrame();
+        if (!drawn || keyPressed[vk::Escape])
             break;
         setShape(frameShape());
         swapBuffers();
@@ -254,9 +257,41 @@ QRegion frmMain::readBackShape(int width, int height, QRect area)
     // OpenGL counts rows from the bottom.
     glReadPixels(area.left(), height - 1 - area.bottom(), area.width(), area.height(), GL_BGRA_EXT,
                  GL_UNSIGNED_BYTE, m_readBack.data());
+    if (keying() == Keying::Alpha)
+        writeKeyedAlpha(height, area);
     return host::regionFromBgra(m_readBack.data(), area.width(), area.height(),
                                 qsizetype(area.width()) * 4, true)
         .translated(area.topLeft());
+}
+
+void frmMain::writeKeyedAlpha(int height, const QRect &area)
+{
+    // Black drawn by the cube (a black texel, a face turned from the light) has to let the
+    // desktop through as the background does: the frame read back gets alpha 0 there and
+    // goes back into the alpha channel only.
+    host::keyBlackToAlpha(m_readBack.data(), area.width(), area.height(), qsizetype(area.width()) * 4);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // The raster position in window coordinates: a pixel's lower left corner, through an
+    // identity transformation of the whole drawing area.
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int rasterY = height - 1 - area.bottom();
+    glRasterPos2d(2.0 * (area.left() + 0.25) / viewport[2] - 1.0, 2.0 * (rasterY + 0.25) / viewport[3] - 1.0);
+    glDrawPixels(area.width(), area.height(), GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readBack.data());
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
 }
 
 void frmMain::Form_Unload(int &cancel)
@@ -287,6 +322,9 @@ void frmMain::Form_MouseDown(int button, int shift, int x, int y)
 {
     (void)shift;
     if (button != 1)
+        return;
+    // Where the window cannot place itself, the window system moves it with the pointer.
+    if (startSystemMove())
         return;
     grabX = host::roundEven(x * host::twipsPerPixelX());
     grabY = host::roundEven(y * host::twipsPerPixelY());

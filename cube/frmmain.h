@@ -77,6 +77,9 @@ private:
     void runRenderLoop();
     bool pumpEvents();
     bool outlineIsExact() const;
+    // Alpha keying: the pixels of m_readBack (`area` of the frame) that are pure black
+    // become transparent in the frame's alpha channel.
+    void writeKeyedAlpha(int height, const QRect &area);
 
     std::array<float, 2> m_drawnAngle{0.0f, 0.0f};
     KeyTaps m_taps;

@@ -84,7 +84,7 @@ bool SetupGLWindow(host::GlForm &window, std::int16_t width, std::int16_t height
         return false;
     }
     if (!native->handle()) {
-        QSurfaceFormat format = host::GlForm::surfaceFormat();
+        QSurfaceFormat format = native->requestedFormat();
         if (bits >= 32)
             format.setAlphaBufferSize(8);
         native->setFormat(format);

@@ -1,10 +1,14 @@
 #include "glform.h"
 
 #include "keycodes.h"
+#include "shapemask.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QOpenGLFramebufferObject>
+#include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QWindow>
@@ -15,6 +19,14 @@ namespace host {
 
 namespace {
 int g_swapInterval = 1;
+
+// On the X11 platform, with Xlib below (the end of this file).
+bool onX11();
+bool x11CompositorRunning();
+enum class X11ShapeKind { Bounding, Input };
+void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
+void x11SuppressShadow(WId window);
+QRegion x11Shape(WId window, X11ShapeKind kind);
 
 int shiftState(Qt::KeyboardModifiers modifiers)
 {
@@ -104,6 +116,17 @@ protected:
             event->ignore();
             m_form.queueCloseRequest();
             return true;
+        case QEvent::PlatformSurface:
+            if (static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
+                == QPlatformSurfaceEvent::SurfaceCreated)
+                m_form.surfaceCreated();
+            break;
+        case QEvent::ScreenChangeInternal:
+        case QEvent::Expose:
+            // A move to a screen of another scale sends no resize: the drawing area in
+            // device pixels changed all the same.
+            m_form.checkPixelRatio();
+            break;
         default:
             break;
         }
@@ -160,7 +183,7 @@ GlForm::~GlForm()
     destroyNativeWindow();
 }
 
-QSurfaceFormat GlForm::surfaceFormat()
+QSurfaceFormat GlForm::surfaceFormat(Keying keying)
 {
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
@@ -171,6 +194,8 @@ QSurfaceFormat GlForm::surfaceFormat()
     format.setDepthBufferSize(16);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(g_swapInterval);
+    if (keying == Keying::Alpha)
+        format.setAlphaBufferSize(8);
     return format;
 }
 
@@ -197,13 +222,25 @@ QWindow *GlForm::window() const
 
 void GlForm::createNativeWindow()
 {
+    m_keying = compositedDesktop() ? Keying::Alpha : Keying::Shape;
     m_window = std::make_unique<GlWindow>(*this);
-    m_window->setFormat(surfaceFormat());
+    m_window->setFormat(surfaceFormat(m_keying));
     Qt::WindowFlags flags = Qt::Window;
     if (m_designBorderless)
         flags |= Qt::FramelessWindowHint;
+    // A window the window manager frames gets the compositor's shadow under its whole
+    // rectangle, which the see-through pixels around the cube would show as a dark square
+    // (measured with xcompmgr -c under openbox); a window placed by the program itself
+    // gets none. It is centred on the screen as a window manager would place it.
+    const bool placeItself = m_keying == Keying::Alpha && onX11();
+    if (placeItself)
+        flags |= Qt::BypassWindowManagerHint;
     m_window->setFlags(flags);
     m_window->resize(m_designSize);
+    if (placeItself && m_window->screen()) {
+        const QRect available = m_window->screen()->availableGeometry();
+        m_window->setPosition(available.center() - QPoint(m_designSize.width() / 2, m_designSize.height() / 2));
+    }
     m_shaped = false;
     m_paced = g_swapInterval > 0;
     m_pacer = FramePacer();
@@ -216,6 +253,10 @@ void GlForm::destroyNativeWindow()
     QOpenGLContext *context = QOpenGLContext::currentContext();
     if (context && m_window && context->surface() == m_window.get())
         context->doneCurrent();
+    // A target made on a context that is gone frees nothing on deletion.
+    m_frameTarget.reset();
+    m_frameTargetContext = nullptr;
+    m_frameTargetBound = false;
     m_window.reset();
     m_shaped = false;
 }
@@ -316,38 +357,130 @@ void GlForm::releaseCapture()
         m_window->setMouseGrabEnabled(false);
 }
 
+bool GlForm::compositedDesktop()
+{
+    if (onX11())
+        return x11CompositorRunning();
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+bool GlForm::startSystemMove()
+{
+    if (!m_window || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    return m_window->startSystemMove();
+}
+
 void GlForm::setShape(const QRegion &deviceRegion)
 {
     if (!m_window)
         return;
-    // The X server is asked only when the shape really changed: a round trip per frame
+    // The window system is asked only when the shape really changed: a request per frame
     // for an unchanged shape would cost more than comparing the bands.
     if (m_shaped && deviceRegion == m_shape)
         return;
     m_shape = deviceRegion;
     m_shaped = true;
-    if (deviceRegion.isEmpty()) {
+    // A window not made yet takes its shape when it is (surfaceCreated).
+    if (m_window->handle())
+        applyShape();
+}
+
+void GlForm::applyShape()
+{
+    if (onX11()) {
+        // In device pixels, as drawn: a shape rounded through window pixels would leave
+        // a fringe of keyed-out pixels at a device pixel ratio above 1.
+        x11SetShape(m_window->winId(), m_keying == Keying::Alpha ? X11ShapeKind::Input : X11ShapeKind::Bounding,
+                    m_shape);
+        return;
+    }
+    if (m_shape.isEmpty()) {
         // An empty mask means "no shape" to the window system, i.e. the whole window:
         // a rectangle outside the window hides all of it instead.
         m_window->setMask(QRegion(-1, -1, 1, 1));
         return;
     }
+    m_window->setMask(windowPixelRegion(m_shape, devicePixelRatio()));
+}
+
+QRegion GlForm::windowSystemShape() const
+{
+    if (!m_window || !m_window->handle() || !m_shaped)
+        return QRegion();
+    if (onX11())
+        return x11Shape(m_window->winId(), m_keying == Keying::Alpha ? X11ShapeKind::Input : X11ShapeKind::Bounding);
     const double ratio = devicePixelRatio();
-    if (ratio == 1.0) {
-        m_window->setMask(deviceRegion);
+    QRegion device;
+    for (const QRect &r : m_window->mask())
+        device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+    return device;
+}
+
+void GlForm::surfaceCreated()
+{
+    m_pixelRatio = devicePixelRatio();
+    if (onX11() && m_keying == Keying::Alpha)
+        x11SuppressShadow(m_window->winId());
+    if (m_shaped)
+        applyShape();
+}
+
+void GlForm::checkPixelRatio()
+{
+    if (!m_window || devicePixelRatio() == m_pixelRatio)
         return;
+    m_pixelRatio = devicePixelRatio();
+    // The same device-pixel shape means another window-pixel shape now.
+    if (m_shaped && m_window->handle())
+        applyShape();
+    Form_Resize();
+}
+
+void GlForm::beginFrame()
+{
+    QOpenGLContext *context = QOpenGLContext::currentContext();
+    if (m_keying != Keying::Alpha || !context || !m_window)
+        return;
+    const QSize size(clientDeviceWidth(), clientDeviceHeight());
+    if (size.isEmpty())
+        return;
+    if (!m_frameTarget || m_frameTargetContext != context || m_frameTarget->size() != size) {
+        QOpenGLFramebufferObjectFormat format;
+        format.setSamples(4);
+        format.setAttachment(QOpenGLFramebufferObject::Depth);
+        m_frameTarget = std::make_unique<QOpenGLFramebufferObject>(size, format);
+        if (m_frameTargetContext != context) {
+            m_frameTargetContext = context;
+            // The target's GL objects go while their context can still be made current.
+            QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed, m_window.get(), [this, context] {
+                if (m_frameTargetContext != context)
+                    return;
+                if (context->makeCurrent(m_window.get())) {
+                    m_frameTarget.reset();
+                    context->doneCurrent();
+                }
+                m_frameTargetContext = nullptr;
+                m_frameTargetBound = false;
+            }, Qt::DirectConnection);
+        }
+        // Without a multisampled target the frame is drawn straight into the window.
+        if (!m_frameTarget->isValid()) {
+            m_frameTarget.reset();
+            return;
+        }
     }
-    // The window's mask is in window pixels; round each band outwards so no drawn pixel
-    // is cut off.
-    QRegion scaled;
-    for (const QRect &r : deviceRegion) {
-        const int left = static_cast<int>(std::floor(r.left() / ratio));
-        const int top = static_cast<int>(std::floor(r.top() / ratio));
-        const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio));
-        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio));
-        scaled += QRect(left, top, right - left, bottom - top);
-    }
-    m_window->setMask(scaled);
+    m_frameTargetBound = m_frameTarget->bind();
+}
+
+void GlForm::finishFrame()
+{
+    if (!m_frameTargetBound)
+        return;
+    m_frameTargetBound = false;
+    const QRect all(QPoint(0, 0), m_frameTarget->size());
+    QOpenGLFramebufferObject::blitFramebuffer(nullptr, all, m_frameTarget.get(), all, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    QOpenGLFramebufferObject::bindDefault();
 }
 
 void GlForm::swapBuffers()
@@ -365,4 +498,89 @@ void GlForm::swapBuffers()
         std::this_thread::sleep_for(wait);
 }
 
+} // namespace host
+
+// Xlib last: its macros (None, KeyPress, Bool ...) would clash with the Qt code above.
+#include <QtGui/qguiapplication_platform.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace host {
+namespace {
+
+Display *x11Display()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+bool onX11()
+{
+    return x11Display() != nullptr;
+}
+
+bool x11CompositorRunning()
+{
+    Display *display = x11Display();
+    if (!display)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(display));
+    const Atom selection = XInternAtom(display, name.constData(), False);
+    return XGetSelectionOwner(display, selection) != None;
+}
+
+void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion)
+{
+    Display *display = x11Display();
+    if (!display || !window)
+        return;
+    constexpr int lo = std::numeric_limits<short>::min(), hi = std::numeric_limits<short>::max();
+    std::vector<XRectangle> rects;
+    rects.reserve(static_cast<size_t>(deviceRegion.rectCount()));
+    for (const QRect &r : deviceRegion) {
+        rects.push_back({static_cast<short>(std::clamp(r.x(), lo, hi)), static_cast<short>(std::clamp(r.y(), lo, hi)),
+                         static_cast<unsigned short>(std::clamp(r.width(), 0, 0xffff)),
+                         static_cast<unsigned short>(std::clamp(r.height(), 0, 0xffff))});
+    }
+    // No rectangles is an empty shape: nothing shown, or no input taken.
+    XShapeCombineRectangles(display, static_cast<Window>(window), kind == X11ShapeKind::Input ? ShapeInput : ShapeBounding,
+                            0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet, YXBanded);
+    XFlush(display);
+}
+
+void x11SuppressShadow(WId window)
+{
+    // Compositors draw a shadow under every window's rectangle unless told otherwise; the
+    // cube casts none of its own, and one beside it would darken the desktop.
+    Display *display = x11Display();
+    if (!display || !window)
+        return;
+    const Atom shadow = XInternAtom(display, "_COMPTON_SHADOW", False);
+    const unsigned long off = 0;
+    XChangeProperty(display, static_cast<Window>(window), shadow, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&off), 1);
+    XFlush(display);
+}
+
+QRegion x11Shape(WId window, X11ShapeKind kind)
+{
+    Display *display = x11Display();
+    if (!display || !window)
+        return QRegion();
+    int count = 0, ordering = 0;
+    XRectangle *rects = XShapeGetRectangles(display, static_cast<Window>(window),
+                                            kind == X11ShapeKind::Input ? ShapeInput : ShapeBounding, &count, &ordering);
+    QRegion region;
+    for (int i = 0; i < count; ++i)
+        region += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+    if (rects)
+        XFree(rects);
+    return region;
+}
+
+} // namespace
 } // namespace host

@@ -13,6 +13,8 @@
 #include <chrono>
 #include <memory>
 
+class QOpenGLContext;
+class QOpenGLFramebufferObject;
 class QWindow;
 
 namespace host {
@@ -77,16 +79,43 @@ public:
     void setCapture();
     void releaseCapture();
 
-    // The window's shape in device pixels: only pixels inside it are shown, the desktop
-    // shows through the rest. An empty region shows none of the window.
+    // How the desktop shows through around what is drawn. Shape: only the pixels inside
+    // the window's shape are shown (X Shape, a 1-bit outline). Alpha: on a compositing
+    // desktop the surface has an alpha channel the compositor blends, so edges can be
+    // smooth; the shape then only says where the window takes the mouse. Chosen when the
+    // native window is made.
+    enum class Keying { Shape, Alpha };
+    Keying keying() const { return m_keying; }
+    // Whether a compositing manager blends windows on this desktop (always so on Wayland).
+    static bool compositedDesktop();
+
+    // The window's shape in device pixels: only pixels inside it are shown (with alpha
+    // keying: only they take the mouse), the desktop shows through the rest. An empty
+    // region shows none of the window.
     void setShape(const QRegion &deviceRegion);
+    // The shape the window system holds for the window now, in device pixels (the input
+    // region with alpha keying); empty before any was set.
+    QRegion windowSystemShape() const;
+
+    // Starts a move of the window by the window system, following the pointer, where the
+    // program cannot place its window itself (Wayland). False where it can: the caller
+    // moves the window.
+    bool startSystemMove();
+
+    // A frame is drawn between these two. With alpha keying it is drawn multisampled off
+    // the window and resolved into the window's own buffer, so the cube's edges blend into
+    // the desktop whatever multisampling the window's buffer offers; after finishFrame the
+    // frame can be read back. Without alpha keying both do nothing.
+    void beginFrame();
+    void finishFrame();
 
     // Presents the frame drawn on the current GL context into this window; with a swap
     // interval of 1 it returns no sooner than one refresh after the previous frame.
     void swapBuffers();
 
-    // The surface format the window is made with (and that contexts on it must use).
-    static QSurfaceFormat surfaceFormat();
+    // The surface format the window is made with (and that contexts on it must use); for
+    // alpha keying with an alpha channel and multisampled edges.
+    static QSurfaceFormat surfaceFormat(Keying keying = Keying::Shape);
     // Loads the OpenGL driver into the process ahead of the first GL window (a context
     // made and dropped once). The first GL window otherwise pays for it on its first show,
     // some hundreds of milliseconds with a software renderer. Safe to call any number of
@@ -112,7 +141,16 @@ protected:
 private:
     friend class GlWindow;
 
+    void applyShape();
+    void surfaceCreated();
+    void checkPixelRatio();
+
     std::unique_ptr<GlWindow> m_window;
+    Keying m_keying = Keying::Shape;
+    std::unique_ptr<QOpenGLFramebufferObject> m_frameTarget;
+    QOpenGLContext *m_frameTargetContext = nullptr;
+    bool m_frameTargetBound = false;
+    double m_pixelRatio = 1.0;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;
     QRegion m_shape;

@@ -69,6 +69,32 @@ QRegion regionFromBgra(const unsigned char *pixels, int width, int height, qsize
     return regionFromRects(rects);
 }
 
+void keyBlackToAlpha(unsigned char *pixels, int width, int height, qsizetype stride)
+{
+    for (int y = 0; y < height; ++y) {
+        auto *p = reinterpret_cast<quint32 *>(pixels + y * stride);
+        for (int x = 0; x < width; ++x) {
+            if ((p[x] & 0x00ffffffu) == 0)
+                p[x] = 0;
+        }
+    }
+}
+
+QRegion windowPixelRegion(const QRegion &deviceRegion, double ratio)
+{
+    if (ratio == 1.0 || !(ratio > 0))
+        return deviceRegion;
+    QRegion scaled;
+    for (const QRect &r : deviceRegion) {
+        const int left = static_cast<int>(std::floor(r.left() / ratio));
+        const int top = static_cast<int>(std::floor(r.top() / ratio));
+        const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio));
+        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio));
+        scaled += QRect(left, top, right - left, bottom - top);
+    }
+    return scaled;
+}
+
 QRegion regionFromConvexPoints(std::vector<QPointF> points, QSize size)
 {
     for (const QPointF &p : points) {

@@ -11,6 +11,7 @@
 #include "keycodes.h"
 #include "modopengl.h"
 #include "msgbox.h"
+#include "shapemask.h"
 
 #include <QCursor>
 #include <QFile>
@@ -522,6 +523,49 @@ private slots:
 
     // --- the keyed-out shape ------------------------------------------------------------
 
+    void alphaKeyingClearsOnlyPureBlack_data()
+    {
+        QTest::addColumn<quint32>("pixel"); // 0xAARRGGBB
+        QTest::addColumn<quint32>("keyed");
+        QTest::newRow("opaque black") << 0xff000000u << 0x00000000u;
+        QTest::newRow("darkest blue stays") << 0xff000001u << 0xff000001u;
+        QTest::newRow("darkest red stays") << 0xff010000u << 0xff010000u;
+        QTest::newRow("blended edge keeps its alpha") << 0x800a141eu << 0x800a141eu;
+        QTest::newRow("background stays clear") << 0x00000000u << 0x00000000u;
+    }
+    void alphaKeyingClearsOnlyPureBlack()
+    {
+        QFETCH(quint32, pixel);
+        QFETCH(quint32, keyed);
+        // Two rows of three with a padded stride: every pixel, and nothing beyond the rows.
+        std::vector<quint32> pixels(8, 0xdeadbeefu);
+        for (int i : {0, 1, 2, 4, 5, 6})
+            pixels[size_t(i)] = pixel;
+        host::keyBlackToAlpha(reinterpret_cast<unsigned char *>(pixels.data()), 3, 2, 16);
+        for (int i : {0, 1, 2, 4, 5, 6})
+            QCOMPARE(pixels[size_t(i)], keyed);
+        QCOMPARE(pixels[3], 0xdeadbeefu);
+        QCOMPARE(pixels[7], 0xdeadbeefu);
+    }
+
+    void deviceShapeInWindowPixelsCoversEveryDrawnPixel_data()
+    {
+        QTest::addColumn<QRect>("device");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QRect>("window");
+        QTest::newRow("1x: unchanged") << QRect(3, 5, 7, 1) << 1.0 << QRect(3, 5, 7, 1);
+        QTest::newRow("2x: whole window pixels") << QRect(4, 6, 8, 2) << 2.0 << QRect(2, 3, 4, 1);
+        QTest::newRow("2x: odd band rounds outwards") << QRect(5, 7, 3, 1) << 2.0 << QRect(2, 3, 2, 1);
+        QTest::newRow("1.5x") << QRect(3, 3, 3, 3) << 1.5 << QRect(2, 2, 2, 2);
+    }
+    void deviceShapeInWindowPixelsCoversEveryDrawnPixel()
+    {
+        QFETCH(QRect, device);
+        QFETCH(double, ratio);
+        QFETCH(QRect, window);
+        QCOMPARE(host::windowPixelRegion(QRegion(device), ratio), QRegion(window));
+    }
+
     void outlineShapeMatchesTheFrame_data()
     {
         QTest::addColumn<float>("angleX");
@@ -614,7 +658,7 @@ private slots:
             QCOMPARE(cube.Img[static_cast<size_t>(k)]->getFilter(), 0);
         QVERIFY(cube.cubeAngle[1] > 0.0f);
         QCOMPARE(cube.lastShapeSource(), frmMain::ShapeSource::Outline);
-        QVERIFY(!cube.window()->mask().isEmpty());
+        QVERIFY(!cube.windowSystemShape().isEmpty());
         cube.Unload();
         QCOMPARE(modOpenGL::glContext(), nullptr);
         QVERIFY(!cube.isLoaded());
