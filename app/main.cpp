@@ -1,12 +1,14 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
 #include "form1.h"
 #include "glform.h"
+#include "hostapp.h"
 
 #include <QApplication>
 #include <QTimer>
 
 int main(int argc, char *argv[])
 {
+    host::choosePlatform(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setOrganizationName(QStringLiteral("Vexorin"));

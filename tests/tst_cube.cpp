@@ -523,6 +523,34 @@ private slots:
 
     // --- the keyed-out shape ------------------------------------------------------------
 
+    void waylandSessionRunsOnXUnlessThePlatformIsChosen_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("session");
+        QTest::addColumn<bool>("xReachable");
+        QTest::addColumn<QByteArray>("choice");
+        QTest::newRow("Wayland socket and X display") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray("xcb");
+        QTest::newRow("Wayland session type and X display") << QStringList() << QByteArray() << QByteArray() << QByteArray("wayland") << true << QByteArray("xcb");
+        QTest::newRow("no X display: Wayland stays") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << false << QByteArray();
+        QTest::newRow("X11 session: Qt's own choice") << QStringList() << QByteArray() << QByteArray() << QByteArray("x11") << true << QByteArray();
+        QTest::newRow("QT_QPA_PLATFORM chosen") << QStringList() << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
+        QTest::newRow("-platform chosen") << QStringList{"-platform", "wayland"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
+        QTest::newRow("--platform=offscreen chosen") << QStringList{"--platform=offscreen"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
+        QTest::newRow("a picture named like the option is no choice") << QStringList{"platform"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray("xcb");
+    }
+    void waylandSessionRunsOnXUnlessThePlatformIsChosen()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, session);
+        QFETCH(bool, xReachable);
+        QFETCH(QByteArray, choice);
+        QCOMPARE(host::platformChoice(arguments, qpa, wayland, session, xReachable), choice);
+    }
+
     void alphaKeyingClearsOnlyPureBlack_data()
     {
         QTest::addColumn<quint32>("pixel"); // 0xAARRGGBB
