@@ -7,7 +7,6 @@
 #include <QMouseEvent>
 #include <QGuiApplication>
 #include <QOpenGLContext>
-#include <QOpenGLFramebufferObject>
 #include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
 #include <QScreen>
@@ -194,8 +193,10 @@ QSurfaceFormat GlForm::surfaceFormat(Keying keying)
     format.setDepthBufferSize(16);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(g_swapInterval);
-    if (keying == Keying::Alpha)
+    if (keying == Keying::Alpha) {
         format.setAlphaBufferSize(8);
+        format.setSamples(4);
+    }
     return format;
 }
 
@@ -253,10 +254,6 @@ void GlForm::destroyNativeWindow()
     QOpenGLContext *context = QOpenGLContext::currentContext();
     if (context && m_window && context->surface() == m_window.get())
         context->doneCurrent();
-    // A target made on a context that is gone frees nothing on deletion.
-    m_frameTarget.reset();
-    m_frameTargetContext = nullptr;
-    m_frameTargetBound = false;
     m_window.reset();
     m_shaped = false;
 }
@@ -435,52 +432,6 @@ void GlForm::checkPixelRatio()
     if (m_shaped && m_window->handle())
         applyShape();
     Form_Resize();
-}
-
-void GlForm::beginFrame()
-{
-    QOpenGLContext *context = QOpenGLContext::currentContext();
-    if (m_keying != Keying::Alpha || !context || !m_window)
-        return;
-    const QSize size(clientDeviceWidth(), clientDeviceHeight());
-    if (size.isEmpty())
-        return;
-    if (!m_frameTarget || m_frameTargetContext != context || m_frameTarget->size() != size) {
-        QOpenGLFramebufferObjectFormat format;
-        format.setSamples(4);
-        format.setAttachment(QOpenGLFramebufferObject::Depth);
-        m_frameTarget = std::make_unique<QOpenGLFramebufferObject>(size, format);
-        if (m_frameTargetContext != context) {
-            m_frameTargetContext = context;
-            // The target's GL objects go while their context can still be made current.
-            QObject::connect(context, &QOpenGLContext::aboutToBeDestroyed, m_window.get(), [this, context] {
-                if (m_frameTargetContext != context)
-                    return;
-                if (context->makeCurrent(m_window.get())) {
-                    m_frameTarget.reset();
-                    context->doneCurrent();
-                }
-                m_frameTargetContext = nullptr;
-                m_frameTargetBound = false;
-            }, Qt::DirectConnection);
-        }
-        // Without a multisampled target the frame is drawn straight into the window.
-        if (!m_frameTarget->isValid()) {
-            m_frameTarget.reset();
-            return;
-        }
-    }
-    m_frameTargetBound = m_frameTarget->bind();
-}
-
-void GlForm::finishFrame()
-{
-    if (!m_frameTargetBound)
-        return;
-    m_frameTargetBound = false;
-    const QRect all(QPoint(0, 0), m_frameTarget->size());
-    QOpenGLFramebufferObject::blitFramebuffer(nullptr, all, m_frameTarget.get(), all, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    QOpenGLFramebufferObject::bindDefault();
 }
 
 void GlForm::swapBuffers()

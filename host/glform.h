@@ -13,8 +13,6 @@
 #include <chrono>
 #include <memory>
 
-class QOpenGLContext;
-class QOpenGLFramebufferObject;
 class QWindow;
 
 namespace host {
@@ -102,19 +100,12 @@ public:
     // moves the window.
     bool startSystemMove();
 
-    // A frame is drawn between these two. With alpha keying it is drawn multisampled off
-    // the window and resolved into the window's own buffer, so the cube's edges blend into
-    // the desktop whatever multisampling the window's buffer offers; after finishFrame the
-    // frame can be read back. Without alpha keying both do nothing.
-    void beginFrame();
-    void finishFrame();
-
     // Presents the frame drawn on the current GL context into this window; with a swap
     // interval of 1 it returns no sooner than one refresh after the previous frame.
     void swapBuffers();
 
     // The surface format the window is made with (and that contexts on it must use); for
-    // alpha keying with an alpha channel and multisampled edges.
+    // alpha keying with an alpha channel, multisampled where the window system offers it.
     static QSurfaceFormat surfaceFormat(Keying keying = Keying::Shape);
     // Loads the OpenGL driver into the process ahead of the first GL window (a context
     // made and dropped once). The first GL window otherwise pays for it on its first show,
@@ -147,9 +138,6 @@ private:
 
     std::unique_ptr<GlWindow> m_window;
     Keying m_keying = Keying::Shape;
-    std::unique_ptr<QOpenGLFramebufferObject> m_frameTarget;
-    QOpenGLContext *m_frameTargetContext = nullptr;
-    bool m_frameTargetBound = false;
     double m_pixelRatio = 1.0;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;

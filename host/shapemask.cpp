@@ -22,7 +22,9 @@ double cross(const QPointF &o, const QPointF &a, const QPointF &b)
     return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
 }
 
-// Monotone chain; the hull comes back counter-clockwise without repeated points.
+} // namespace
+
+// Monotone chain.
 std::vector<QPointF> convexHull(std::vector<QPointF> points)
 {
     std::sort(points.begin(), points.end(), [](const QPointF &a, const QPointF &b) {
@@ -45,8 +47,6 @@ std::vector<QPointF> convexHull(std::vector<QPointF> points)
     hull.resize(k - 1);
     return hull;
 }
-} // namespace
-
 QRegion regionFromBgra(const unsigned char *pixels, int width, int height, qsizetype stride,
                        bool bottomUp)
 {
