@@ -98,6 +98,10 @@ protected:
             const int x = static_cast<int>(std::floor(at.x()));
             const int y = static_cast<int>(std::floor(at.y()));
             const int shift = shiftState(mouse->modifiers());
+            // A window placed by the program itself has no window manager to give it the
+            // keyboard focus when clicked.
+            if (event->type() == QEvent::MouseButtonPress && !isActive())
+                requestActivate();
             if (event->type() == QEvent::MouseMove) {
                 m_form.Form_MouseMove(buttonMask(mouse->buttons()), shift, x, y);
             } else {
