@@ -488,10 +488,19 @@ bool x11CompositorRunning()
     return XGetSelectionOwner(display, selection) != None;
 }
 
+bool x11HasShape(Display *display)
+{
+    static const bool has = [display] {
+        int event = 0, error = 0;
+        return XShapeQueryExtension(display, &event, &error) != False;
+    }();
+    return has;
+}
+
 void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion)
 {
     Display *display = x11Display();
-    if (!display || !window)
+    if (!display || !window || !x11HasShape(display))
         return;
     constexpr int lo = std::numeric_limits<short>::min(), hi = std::numeric_limits<short>::max();
     std::vector<XRectangle> rects;
@@ -524,7 +533,7 @@ void x11SuppressShadow(WId window)
 QRegion x11Shape(WId window, X11ShapeKind kind)
 {
     Display *display = x11Display();
-    if (!display || !window)
+    if (!display || !window || !x11HasShape(display))
         return QRegion();
     int count = 0, ordering = 0;
     XRectangle *rects = XShapeGetRectangles(display, static_cast<Window>(window),
