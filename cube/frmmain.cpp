@@ -269,8 +269,8 @@ void frmMain::smoothOutline()
     // Without multisampling the pixels along the outline are faded by the distance of
     // their centres to the edge: a band one pixel wide inside the outline whose alpha runs
     // from 1 to 0 at the edge, multiplied into colour and alpha alike (drawn pixels all lie
-    // inside, so each step of the edge becomes a ramp). The frame stays premultiplied, as compositors take it, and the edge
-    // blends into the desktop instead of stepping.
+    // inside, so each step of the edge becomes a ramp). The frame stays premultiplied, as
+    // compositors take it, and the edge blends into the desktop instead of stepping.
     glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
