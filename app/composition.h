@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QString>
+#include <array>
 
 namespace app {
 
@@ -20,6 +21,11 @@ QImage defaultFace(int side);
 // the frame is stretched over it without blending and every frame pixel of exactly
 // `transparent` lets the side show through.
 QImage composeSide(const QImage &picture, int side, const QImage *frame, host::OleColor transparent);
+
+// The six sides at once, side 1 first, the pictures reduced in parallel; otherwise the same
+// as composeSide for each. Call from the UI thread.
+std::array<QImage, 6> composeSides(const std::array<QImage, 6> &pictures, const QImage *frame,
+                                   host::OleColor transparent);
 
 // The frame as the sides and the frame holder show it: its transparent parts on the frame
 // holder's red, stretched to `size` without blending (every colour is one the frame holds).

@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "composition.h"
+#include "driverwarmup.h"
 #include "filelists.h"
 #include "form1_design.h"
 #include "frmmain.h"
@@ -15,9 +16,11 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <cstdlib>
+#include <future>
 
 namespace {
 
@@ -66,6 +69,13 @@ QSize slotNeed(const Place &slot)
     return QSize(std::max(app::kSideSize, slot.w), std::max(app::kSideSize, slot.h));
 }
 
+// The picture of `path` as slot `index` keeps it. Touches no window: runs on any thread.
+host::LoadedPicture loadFor(int index, const QString &path)
+{
+    return host::loadPicture(path, slotNeed(kSlots[size_t(index)]),
+                             index == app::kFrameSlot ? host::Reduction::Nearest : host::Reduction::Average);
+}
+
 Form1::CubeFactory &cubeFactory()
 {
     static Form1::CubeFactory factory = [] { return std::make_unique<frmMain>(); };
@@ -94,6 +104,10 @@ Form1::~Form1() = default;
 
 void Form1::createControls(QWidget *window)
 {
+    startLoadingSlots();
+    // The cube opens before the picker is ever seen: its GL driver loads meanwhile.
+    if (app::readStartup() == 1 && !m_driverWarmUp)
+        m_driverWarmUp = std::make_unique<app::DriverWarmUp>();
     window->setWindowTitle(QStringLiteral("Vexorin"));
     window->setWindowIcon(app::windowIcon());
     window->setFixedSize(kClientWidth, kClientHeight);
@@ -190,9 +204,13 @@ void Form1::Form_Load()
     Dir1->setPath(home);
 
     // 2. The seven slots; a picture that no longer loads empties its slot and its path.
+    // Their pictures have been loading since the window was made (see createControls).
     for (int i = 0; i < app::kSlotCount; ++i) {
-        sidePaths[size_t(i)] = app::readEntry(app::imageEntry(i));
-        if (!loadSlot(i, sidePaths[size_t(i)]))
+        sidePaths[size_t(i)] = m_loadingPaths[size_t(i)];
+        auto &loading = m_loading[size_t(i)];
+        const QImage picture = loading.valid() ? loading.get().image : QImage();
+        showInSlot(i, picture);
+        if (picture.isNull())
             sidePaths[size_t(i)].clear();
     }
 
@@ -223,22 +241,31 @@ void Form1::Form_Unload(int &cancel)
         host::End();
 }
 
+// The stored pictures are decoded and reduced side by side, one task per slot, while the
+// window is being made; Form_Load fills the slots with them, in order, on this thread.
+void Form1::startLoadingSlots()
+{
+    for (int i = 0; i < app::kSlotCount; ++i) {
+        const QString path = app::readEntry(app::imageEntry(i));
+        m_loadingPaths[size_t(i)] = path;
+        m_loading[size_t(i)] = path.isEmpty() ? std::future<host::LoadedPicture>()
+                                              : std::async(std::launch::async | std::launch::deferred,
+                                                           [i, path] { return loadFor(i, path); });
+    }
+}
+
 bool Form1::loadSlot(int index, const QString &path)
 {
-    host::ImageControl *slot = Image1[size_t(index)];
-    const bool frame = index == app::kFrameSlot;
-    QImage picture;
-    bool ok = true;
-    if (!path.isEmpty()) {
-        const host::LoadedPicture loaded = host::loadPicture(
-            path, slotNeed(kSlots[size_t(index)]), frame ? host::Reduction::Nearest : host::Reduction::Average);
-        picture = loaded.image;
-        ok = !picture.isNull();
-    }
-    slot->setPicture(picture);
-    if (frame)
+    const QImage picture = path.isEmpty() ? QImage() : loadFor(index, path).image;
+    showInSlot(index, picture);
+    return path.isEmpty() || !picture.isNull();
+}
+
+void Form1::showInSlot(int index, const QImage &picture)
+{
+    Image1[size_t(index)]->setPicture(picture);
+    if (index == app::kFrameSlot)
         loadFrameHolder(picture);
-    return ok;
 }
 
 // The frame holder shows the frame over its red background, stretched without blending to
@@ -335,11 +362,16 @@ void Form1::BuildAndShowCube()
     // run with one message; the files written before it stay as they are. The settings
     // reach the disk in one write, after the last of them.
     host::SettingsStore::Batch settings;
+    std::array<QImage, app::kSideCount> pictures;
+    for (int i = 0; i < app::kSideCount; ++i)
+        pictures[size_t(i)] = Image1[size_t(i)]->picture();
+    const std::array<QImage, app::kSideCount> sides = app::composeSides(pictures, useFrame ? &frame : nullptr, transparent);
     for (int i = 0; i < app::kSideCount; ++i) {
-        const QImage side = app::composeSide(Image1[size_t(i)]->picture(), i + 1, useFrame ? &frame : nullptr, transparent);
+        const QImage &side = sides[size_t(i)];
         const QString file = app::sideFileName(folder, i + 1);
         QString reason;
         if (!app::writeSideFile(file, side, &reason)) {
+            showNewSideFiles(folder);
             host::MsgBox(QStringLiteral("The side file \"%1\" cannot be written: %2.")
                              .arg(QDir::toNativeSeparators(file), reason));
             Show();
@@ -347,6 +379,7 @@ void Form1::BuildAndShowCube()
         }
         app::writeEntry(app::imageEntry(i), sidePaths[size_t(i)]);
     }
+    showNewSideFiles(folder);
 
     // The frame path is kept also when "Use Frame" is off; then the options and colour.
     const std::pair<app::Entry, QString> rest[] = {
@@ -377,6 +410,13 @@ void Form1::BuildAndShowCube()
         Show();
         cubeClosed = false;
     }
+}
+
+// The file list, when it shows the folder the sides were written to, lists them.
+void Form1::showNewSideFiles(const QString &folder)
+{
+    if (QFileInfo(File1->path()).canonicalFilePath() == QFileInfo(folder).canonicalFilePath())
+        File1->refresh();
 }
 
 void Form1::cmdExit_Click()

@@ -6,11 +6,13 @@
 
 #include "appsettings.h"
 #include "colour.h"
+#include "picture.h"
 #include "widgetform.h"
 
 #include <QSystemTrayIcon>
 #include <array>
 #include <functional>
+#include <future>
 #include <memory>
 
 class QCheckBox;
@@ -18,6 +20,10 @@ class QLabel;
 class QMenu;
 class QAction;
 class StyleButton;
+
+namespace app {
+class DriverWarmUp;
+}
 
 namespace host {
 class ImageControl;
@@ -90,10 +96,16 @@ private:
     // Puts the picture of `path` into slot `index` (and the frame holder for the frame
     // slot); an empty path empties the slot. False when the file cannot be loaded.
     bool loadSlot(int index, const QString &path);
+    void startLoadingSlots();
+    void showInSlot(int index, const QImage &picture);
     void loadFrameHolder(const QImage &frame);
+    void showNewSideFiles(const QString &folder);
     void addTrayIcon();
     void restoreFromTray();
 
+    std::array<std::future<host::LoadedPicture>, app::kSlotCount> m_loading;
+    std::array<QString, app::kSlotCount> m_loadingPaths;
+    std::unique_ptr<app::DriverWarmUp> m_driverWarmUp;
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;

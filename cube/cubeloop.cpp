@@ -1,5 +1,11 @@
 #include "cubeloop.h"
 
+#include "modopengl.h"
+
+#include <cmath>
+
+static_assert(-kFarthestDepth + 1.7320508 < modOpenGL::kFarPlane, "the cube's far corner stays inside the view");
+
 FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys)
 {
     FrameActions actions;
@@ -21,8 +27,11 @@ FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys)
     } else {
         state.filterKeyLatch = false;
     }
-    if (keys[vk::PageUp])
+    if (keys[vk::PageUp]) {
         state.cubeDepth -= 0.02f;
+        if (state.cubeDepth < kFarthestDepth)
+            state.cubeDepth = kFarthestDepth;
+    }
     if (keys[vk::PageDown]) {
         state.cubeDepth += 0.02f;
         if (state.cubeDepth > kNearestDepth)
@@ -37,6 +46,11 @@ FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys)
     if (keys[vk::Right])
         state.spinSpeedY += 0.01f;
     return actions;
+}
+
+float turnedBy(float angle, float step)
+{
+    return static_cast<float>(std::fmod(static_cast<double>(angle) + static_cast<double>(step), 360.0));
 }
 
 int nextFilter(int filter)

@@ -23,6 +23,9 @@ inline constexpr int L = 76;
 
 // Nearest the cube may come: Page Down stops here.
 inline constexpr float kNearestDepth = -4.44f;
+// Farthest it may go: Page Up stops where a corner (at most the half diagonal, 1.733, from
+// the centre) could otherwise pass the far clipping plane at 100 and the cube be lost.
+inline constexpr float kFarthestDepth = -98.26f;
 
 struct LoopState
 {
@@ -42,6 +45,10 @@ struct FrameActions
 
 // Steps 4 to 8 of a loop iteration for the keys held now.
 FrameActions applyHeldKeys(LoopState &state, const KeyTable &keys);
+
+// `angle` turned on by `step` degrees, kept within one turn (-360 ... 360) so a float
+// angle never grows past the point where a step no longer changes it.
+float turnedBy(float angle, float step);
 
 // The filter after `filter`: 0 -> 1 -> 2 -> 0.
 int nextFilter(int filter);

@@ -165,8 +165,8 @@ bool frmMain::DrawGLScene()
         drawCubeFace(kCubeFaces[k]);
     }
     m_drawnAngle = cubeAngle;
-    cubeAngle[0] += state.spinSpeedX;
-    cubeAngle[1] += state.spinSpeedY;
+    cubeAngle[0] = turnedBy(cubeAngle[0], state.spinSpeedX);
+    cubeAngle[1] = turnedBy(cubeAngle[1], state.spinSpeedY);
     return true;
 }
 

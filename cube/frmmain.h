@@ -33,7 +33,7 @@ public:
 
     // The textures of faces 1 ... 6 (Img1 ... Img6); empty before InitGL.
     std::array<std::unique_ptr<cTexture>, 6> Img;
-    // Degrees about X (0) and Y (1); never wrapped.
+    // Degrees about X (0) and Y (1), kept within one turn.
     std::array<float, 2> cubeAngle{0.0f, 0.0f};
     // Speeds, depth and key latches of the render loop.
     LoopState state;

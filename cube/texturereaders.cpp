@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <string>
 
 namespace texture {
@@ -98,30 +99,51 @@ ReadResult readBitmap(ByteSource &source)
 {
     unsigned char header[54];
     source.readInto(reinterpret_cast<char *>(header), sizeof header);
-    const qint64 width = static_cast<qint32>(le32(header + 18));
-    const qint64 height = static_cast<qint32>(le32(header + 22));
-    const int bitsPerPixel = static_cast<qint16>(le16(header + 28));
+    const qint64 pixelOffset = le32(header + 10);
+    const quint32 infoSize = le32(header + 14);
+    // The oldest header (12 bytes) has 16-bit sizes; every later one (40 bytes, and the
+    // 108- and 124-byte ones that add colour spaces) starts with the same fields.
+    const bool coreHeader = infoSize == 12;
+    const qint64 width = coreHeader ? qint64(le16(header + 18)) : qint64(static_cast<qint32>(le32(header + 18)));
+    const qint64 storedHeight = coreHeader ? qint64(le16(header + 20)) : qint64(static_cast<qint32>(le32(header + 22)));
+    const int bitsPerPixel = static_cast<qint16>(le16(coreHeader ? header + 24 : header + 28));
+    const quint32 compression = coreHeader ? 0 : le32(header + 30);
 
     ReadResult result;
-    if (width == 0 || height == 0) {
+    if (width == 0 || storedHeight == 0) {
         // A missing file is created empty: every field reads 0 and the face stays blank.
         if (source.size() > 0)
             checkComplete(source, sizeof header);
         return result;
     }
     // Below 24 bits the pixels are colour-table indices, which this loader does not look
-    // up; such a file would only come out as noise.
-    if (bitsPerPixel != 24 && bitsPerPixel != 32) {
+    // up; such a file would only come out as noise. So would compressed pixels (bit-field
+    // masks are allowed: 32-bit files carry them for the usual byte order).
+    if ((bitsPerPixel != 24 && bitsPerPixel != 32) || (compression != 0 && !(compression == 3 && bitsPerPixel == 32))) {
         result.status = ReadStatus::UnsupportedDepth;
         return result;
     }
+    // A negative height stores the top row first.
+    const bool topDown = storedHeight < 0 && storedHeight != std::numeric_limits<qint32>::min();
+    const qint64 height = topDown ? -storedHeight : storedHeight;
     const int bytesPerPixel = bitsPerPixel / 8;
     checkSize(width, height, bytesPerPixel);
+    // The pixels start where the file header says: after a colour table or a longer info
+    // header they are further on than the usual 54 bytes.
+    if (pixelOffset < 14 + qint64(infoSize) || infoSize < 12)
+        throw TextureError("the header gives an impossible pixel offset (" + std::to_string(pixelOffset) + ")");
     // Rows of a bitmap file are stored padded to 4 bytes; the last row's padding may be
     // missing from a file without harm.
     const qint64 fileStride = PixelBlock::rowStride(width, bytesPerPixel);
-    checkComplete(source, qint64(sizeof header) + fileStride * (height - 1) + width * bytesPerPixel);
+    checkComplete(source, pixelOffset + fileStride * (height - 1) + width * bytesPerPixel);
+    source.seek(pixelOffset);
     result.block = readRows(source, int(width), int(height), bytesPerPixel, fileStride, false);
+    if (topDown) {
+        const qint64 stride = result.block.stride();
+        char *rows = result.block.bytes.data();
+        for (qint64 y = 0; y < height / 2; ++y)
+            std::swap_ranges(rows + y * stride, rows + (y + 1) * stride, rows + (height - 1 - y) * stride);
+    }
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "filelists.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
@@ -27,6 +28,13 @@ public:
         QStyledItemDelegate::paint(painter, indented, index);
     }
 };
+// Qt's own folder pictures, as its styles draw them when the desktop's icon theme has none.
+// Taken straight from them: looking a theme up costs more than making the whole list.
+QIcon folderIcon(const QStyle *style, QStyle::StandardPixmap which, const char *builtIn)
+{
+    const QString path = QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + QLatin1String(builtIn);
+    return QFile::exists(path) ? QIcon(path) : style->standardIcon(which);
+}
 } // namespace
 
 DriveList::DriveList(QWidget *parent) : QComboBox(parent)
@@ -106,8 +114,8 @@ void FolderList::fill()
         if (dir.isRoot() || !dir.cdUp())
             break;
     }
-    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon open = folderIcon(style(), QStyle::SP_DirOpenIcon, "diropen-16.png");
+    const QIcon closed = folderIcon(style(), QStyle::SP_DirIcon, "dirclosed-16.png");
     int depth = 0;
     auto add = [this](const QIcon &icon, const QString &name, const QString &folder, int level) {
         auto *item = new QListWidgetItem(icon, name, this);
@@ -131,6 +139,28 @@ FileList::FileList(QWidget *parent) : QListWidget(parent)
         if (row >= 0)
             emit fileClicked(item(row)->text());
     });
+    // A click that did not change the row (the entry was already chosen) picks it again:
+    // that is how one picture goes into a second slot.
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem *clicked) {
+        if (clicked && row(clicked) == m_rowAtPress)
+            emit fileClicked(clicked->text());
+    });
+}
+
+void FileList::mousePressEvent(QMouseEvent *event)
+{
+    m_rowAtPress = currentRow();
+    QListWidget::mousePressEvent(event);
+}
+
+void FileList::refresh()
+{
+    const QString chosen = fileName();
+    fill();
+    if (chosen.isEmpty())
+        return;
+    const QSignalBlocker quiet(this);
+    selectFile(chosen);
 }
 
 void FileList::setPattern(const QString &pattern)

@@ -61,16 +61,24 @@ public:
     QString fileName() const;
     // Chooses the entry `name`; returns false when the list does not hold it.
     bool selectFile(const QString &name);
+    // Reads the folder again (files may have come or gone); the chosen entry stays chosen
+    // while the folder still holds it. Reports nothing.
+    void refresh();
 
 signals:
-    // Each change of the chosen entry, by mouse or keyboard.
+    // Each change of the chosen entry, by mouse or keyboard, and a click on the entry
+    // already chosen.
     void fileClicked(const QString &name);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void fill();
 
     QString m_path;
     QStringList m_patterns;
+    int m_rowAtPress = -1;
 };
 
 } // namespace host

@@ -1,5 +1,7 @@
 #include "imagecontrol.h"
 
+#include "syscolours.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -95,7 +97,9 @@ void PictureBox::redraw()
 {
     if (m_image.size() != size())
         m_image = QImage(size(), QImage::Format_RGB32);
-    m_image.fill(toQColor(m_backColor));
+    // A system colour shows as the colour it stands for now, as everything that uses it sees it.
+    const OleColor shown = TranslateColor(m_backColor);
+    m_image.fill(toQColor(shown == kTranslateFailed ? m_backColor : shown));
     if (!m_picture.isNull()) {
         QPainter p(&m_image);
         p.drawImage(0, 0, m_picture);

@@ -14,6 +14,10 @@ namespace host {
 // 40 megapixels, 160 MB while decoding, about a 7,300 x 5,500 BMP or GIF. A JPEG may be far
 // larger, since it is decoded at an eighth of its size where that is enough.
 constexpr qint64 kMaxDecodedPixels = 40LL * 1000 * 1000;
+// And whatever its size, a picture whose decoding would allocate more than this is refused
+// before it is decoded: a progressive JPEG's coefficients, a GIF's canvas, the copies made
+// to turn or reduce it all count.
+constexpr qint64 kMaxDecodingBytes = kMaxDecodedPixels * 4;
 
 struct LoadedPicture
 {
@@ -30,8 +34,9 @@ enum class Reduction {
 };
 
 // Loads `path`. The kept image is reduced, never enlarged, to the smallest size that still
-// covers `needed` in both directions with the aspect kept. An empty `needed` keeps the full
-// size. Pictures with an alpha channel keep it.
+// covers `needed` in both directions with the aspect kept, and to at most twice `needed` in
+// each direction for a picture of extreme shape. An empty `needed` keeps the full size.
+// Pictures with an alpha channel keep it. Safe to call from several threads at once.
 LoadedPicture loadPicture(const QString &path, QSize needed, Reduction reduction = Reduction::Average);
 
 // The picture laid over a solid background, as an RGB888 image.

@@ -1,15 +1,42 @@
 #include "settingsstore.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <map>
 #include <memory>
+#include <sys/stat.h>
 
 namespace host {
 
 namespace {
+// Which file is on disk under a name: a rewrite puts a new file in its place.
+struct FileIdentity
+{
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    qint64 size = 0;
+    qint64 modified = 0; // nanoseconds
+
+    static FileIdentity of(const QString &path)
+    {
+        FileIdentity id;
+        struct stat st{};
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return id;
+        id.exists = true;
+        id.device = st.st_dev;
+        id.inode = st.st_ino;
+        id.size = st.st_size;
+        id.modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        return id;
+    }
+    bool operator==(const FileIdentity &) const = default;
+};
+
 struct Stores
 {
     int batches = 0; // open SettingsStore::Batch objects
@@ -53,19 +80,31 @@ QString keyPath(const QString &section, const QString &key)
 
 QString reasonFor(const QSettings &s)
 {
-    if (s.status() == QSettings::FormatError)
-        return QStringLiteral("the file is damaged");
     const QFileInfo file(s.fileName());
     if (!QFileInfo(file.absolutePath()).exists() && !QDir().mkpath(file.absolutePath()))
         return QStringLiteral("the folder %1 cannot be created").arg(QDir::toNativeSeparators(file.absolutePath()));
     return QStringLiteral("access denied or the disk is full");
 }
+
 // Writes the store's file; false and a reason when that fails.
-bool writeOut(QSettings &s, QString *error)
+bool writeOut(const QString &appName, QString *error)
 {
+    QSettings &s = store(appName);
+    const FileIdentity before = FileIdentity::of(s.fileName());
     s.sync();
     if (s.status() == QSettings::NoError)
         return true;
+    if (s.status() == QSettings::FormatError) {
+        // The format error is what the store found reading the old file while writing. A
+        // new file in its place holds what was just written: the store is sound again
+        // (reopened at the next access, to forget the error). A file left as it was could
+        // not be replaced.
+        const FileIdentity now = FileIdentity::of(s.fileName());
+        if (now.exists && !(now == before)) {
+            stores().open.erase(appName);
+            return true;
+        }
+    }
     if (error)
         *error = reasonFor(s);
     return false;
@@ -88,7 +127,7 @@ bool SettingsStore::SaveSetting(const QString &appName, const QString &section, 
     s.setValue(keyPath(section, key), value);
     if (stores().batches > 0)
         return true;
-    return writeOut(s, error);
+    return writeOut(appName, error);
 }
 
 void SettingsStore::flush()
@@ -118,7 +157,7 @@ bool SettingsStore::Batch::commit(const QString &appName, QString *error)
         m_open = false;
         --stores().batches;
     }
-    return writeOut(store(appName), error);
+    return writeOut(appName, error);
 }
 
 void SettingsStore::reset()

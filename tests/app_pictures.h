@@ -95,6 +95,32 @@ inline QByteArray gifClaiming(quint16 width, quint16 height)
     return g;
 }
 
+// A GIF whose logical screen is width x height but whose only frame is one pixel.
+inline QByteArray gifCanvasOnly(quint16 width, quint16 height)
+{
+    QByteArray g = gifClaiming(width, height);
+    cubetest::putLe16(g, 6 + 7 + 6 + 5, 1); // the frame's width and height
+    cubetest::putLe16(g, 6 + 7 + 6 + 7, 1);
+    return g;
+}
+
+// A small progressive JPEG whose frame header is patched to claim width x height.
+inline QByteArray progressiveJpegClaiming(quint16 width, quint16 height)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(photoLike(16, 16));
+    const qsizetype sof = jpeg.indexOf(QByteArray("\xFF\xC2", 2));
+    if (sof < 0)
+        return QByteArray();
+    qToBigEndian<quint16>(height, jpeg.data() + sof + 5);
+    qToBigEndian<quint16>(width, jpeg.data() + sof + 7);
+    return jpeg;
+}
+
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -51,6 +51,27 @@ inline QByteArray bitmapFile(qint32 width, qint32 height, qint16 bitsPerPixel = 
     return bytes;
 }
 
+// bitmapFile's picture with a longer info header (`infoSize` bytes: 108 and 124 are the
+// later versions) and `gap` bytes (a colour table, say) before the pixels, the offset field
+// pointing past them; with `topDown` the rows are stored top first under a negative height.
+inline QByteArray bitmapLaidOut(qint32 width, qint32 height, quint32 infoSize, int gap, bool topDown = false)
+{
+    QByteArray bytes = bitmapFile(width, height);
+    const int stride = (width * 3 + 3) / 4 * 4;
+    if (topDown) {
+        QByteArray rows;
+        for (int y = height - 1; y >= 0; --y)
+            rows += bytes.mid(54 + y * stride, stride);
+        bytes = bytes.left(54) + rows;
+        putLe32(bytes, 22, static_cast<quint32>(-height));
+    }
+    bytes.insert(54, QByteArray(int(infoSize) - 40 + gap, '\x5a'));
+    putLe32(bytes, 2, static_cast<quint32>(bytes.size()));
+    putLe32(bytes, 10, 14 + infoSize + static_cast<quint32>(gap));
+    putLe32(bytes, 14, infoSize);
+    return bytes;
+}
+
 // An uncompressed true-colour Targa file, rows packed, bottom row first.
 inline QByteArray targaFile(int width, int height, int bitsPerPixel = 24, int imageType = 2,
                             int colourMapType = 0)

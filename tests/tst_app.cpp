@@ -5,6 +5,7 @@
 #include "composition.h"
 #include "filelists.h"
 #include "imagecontrol.h"
+#include "syscolours.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -58,6 +59,10 @@ private slots:
     void unreadableFileLeavesTheSlotAlone();
     void pickingSamplesUnderThePointer_data();
     void pickingSamplesUnderThePointer();
+    void clickOnTheChosenFilePicksItAgain();
+    void fileListShowsTheSideFilesJustWritten();
+    void storedSystemColourShowsWhatIsKeyed_data();
+    void storedSystemColourShowsWhatIsKeyed();
     void pickingWithoutAFrameGivesRed();
     void onlyTheFrameSlotEndsPicking();
     void storedPathsComeBack_data();
@@ -220,6 +225,61 @@ void tst_App::pickingSamplesUnderThePointer()
     moveOver(picker.Image1[6], pointer.x(), pointer.y());
     QCOMPARE(picker.pickedColor, host::OleColor(colour));
     QCOMPARE(picker.Picture2->backColor(), host::OleColor(colour));
+}
+
+// One picture into a second slot: click the slot, then the file still highlighted.
+void tst_App::clickOnTheChosenFilePicksItAgain()
+{
+    apptest::Fixture f;
+    const QString path = f.picture("green.jpg", QSize(300, 200), Qt::green);
+    Form1 picker;
+    picker.Show();
+    choose(picker, f.pictures.path(), "green.jpg");
+    QCOMPARE(picker.sidePaths[0], path);
+    QTest::mouseClick(picker.Image1[4], Qt::LeftButton);
+    QListWidgetItem *item = picker.File1->currentItem();
+    QVERIFY(item);
+    QTest::mouseClick(picker.File1->viewport(), Qt::LeftButton, {}, picker.File1->visualItemRect(item).center());
+    QCOMPARE(picker.sidePaths[4], path);
+    QVERIFY(!picker.Image1[4]->picture().isNull());
+}
+
+void tst_App::fileListShowsTheSideFilesJustWritten()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QVERIFY(picker.Dir1->setPath(f.sides.path()));
+    QCOMPARE(picker.File1->count(), 0);
+    picker.BuildAndShowCube();
+    QStringList listed;
+    for (int i = 0; i < picker.File1->count(); ++i)
+        listed << picker.File1->item(i)->text();
+    QCOMPARE(listed, (QStringList{"Side 1.bmp", "Side 2.bmp", "Side 3.bmp", "Side 4.bmp", "Side 5.bmp", "Side 6.bmp"}));
+}
+
+void tst_App::storedSystemColourShowsWhatIsKeyed_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("index");
+    QTest::newRow("window") << "-2147483643" << int(host::COLOR_WINDOW);
+    QTest::newRow("button face") << "-2147483633" << int(host::COLOR_BTNFACE);
+}
+
+// The swatch shows the colour a stored system colour stands for, the one the sides key out;
+// the stored value itself is kept.
+void tst_App::storedSystemColourShowsWhatIsKeyed()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, index);
+    apptest::Fixture f;
+    host::setSysColorOverride(index, host::RGB(12, 200, 34));
+    f.store(Entry::TransparentColour, stored);
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(stored.toLongLong()));
+    QCOMPARE(picker.Picture2->Point(3, 3), qint64(host::RGB(12, 200, 34)));
+    host::clearSysColorOverrides();
 }
 
 void tst_App::pickingWithoutAFrameGivesRed()

@@ -6,7 +6,10 @@
 
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
+#include <cstring>
 #include <set>
+#include <sys/resource.h>
 
 namespace {
 QImage solid(QSize size, QColor colour)
@@ -66,6 +69,9 @@ private slots:
     void exifOrientationIsApplied();
     void hugeOrBrokenPicturesAreRefused_data();
     void hugeOrBrokenPicturesAreRefused();
+    void sidesComposedTogetherMatchOneByOne();
+    void picturesOfAnyShapeLoadSmall_data();
+    void picturesOfAnyShapeLoadSmall();
 };
 
 void tst_Compose::widePictureIsSqueezedToHalfWidth()
@@ -243,6 +249,21 @@ void tst_Compose::sideFileThatCannotBeWrittenKeepsTheOldOne()
     QVERIFY(!reason.isEmpty());
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), before);
+    old.close();
+    // A write the system stops part way (here a file size limit, as a full disk would)
+    // gives the system's own reason, and the old file stays whole.
+    rlimit limit{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &limit) == 0);
+    const rlimit small{100000, limit.rlim_max};
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &small) == 0);
+    const bool written = app::writeSideFile(name, solid(QSize(256, 256), Qt::blue), &reason);
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+    QVERIFY(!written);
+    QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), before);
 }
 
 void tst_Compose::reducedJpegStaysCloseToTheFullAverage()
@@ -329,6 +350,10 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused_data()
     QTest::newRow("bmp claiming 30000 x 30000") << apptest::bmpHeaderClaiming(30000, 30000) << "huge.bmp";
     QTest::newRow("bmp claiming negative width") << apptest::bmpHeaderClaiming(-5, 10) << "odd.bmp";
     QTest::newRow("gif claiming 65535 x 65535") << apptest::gifClaiming(65535, 65535) << "bomb.gif";
+    // Tiny files whose decoding alone would take gigabytes or hundreds of megabytes.
+    QTest::newRow("progressive jpeg claiming 30000 x 30000") << apptest::progressiveJpegClaiming(30000, 30000) << "bomb.jpg";
+    QTest::newRow("progressive jpeg claiming 20000 x 20000") << apptest::progressiveJpegClaiming(20000, 20000) << "bomb2.jpg";
+    QTest::newRow("gif canvas 6900 x 6900, frame 1 x 1") << apptest::gifCanvasOnly(6900, 6900) << "canvas.gif";
     QTest::newRow("text named jpg") << QByteArray("not a picture at all") << "text.jpg";
     QTest::newRow("empty file") << QByteArray() << "empty.gif";
     QByteArray jpeg;
@@ -344,14 +369,69 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused()
     QFETCH(QString, name);
     QTemporaryDir dir;
     const QString path = dir.filePath(name);
+    QVERIFY(!bytes.isEmpty() || name == "empty.gif");
     QVERIFY(apptest::writeBytes(path, bytes));
     const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
+    if (name == "canvas.gif" || QByteArray(QTest::currentDataTag()).startsWith("progressive"))
+        QVERIFY2(loaded.error.contains("too large"), qPrintable(loaded.error)); // judged before decoding
     // Refused, or (a truncated JPEG) decoded as far as it goes: never a huge image.
     if (loaded.image.isNull())
         QVERIFY(!loaded.error.isEmpty());
     else
         QVERIFY(qint64(loaded.image.width()) * loaded.image.height() <= host::kMaxDecodedPixels);
     QCOMPARE(host::loadPicture(dir.filePath("missing.jpg"), QSize(256, 256)).image.isNull(), true);
+}
+
+// The six sides composed in parallel are the ones composed one at a time, in side order.
+void tst_Compose::sidesComposedTogetherMatchOneByOne()
+{
+    std::array<QImage, 6> pictures;
+    for (int i = 0; i < 6; ++i)
+        if (i != 2 && i != 5)
+            pictures[size_t(i)] = apptest::photoLike(300 + 50 * i, 280, quint32(i));
+    const QImage frame = blueBorderRedCentre(64, 6);
+    for (const QImage *f : {static_cast<const QImage *>(nullptr), &frame}) {
+        const std::array<QImage, 6> together = app::composeSides(pictures, f, 255);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(together[size_t(i)], app::composeSide(pictures[size_t(i)], i + 1, f, 255));
+    }
+}
+
+void tst_Compose::picturesOfAnyShapeLoadSmall_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("natural");
+    QTest::addColumn<QSize>("kept");
+    QTest::newRow("bmp 1 x 3,000,000") << cubetest::bitmapFile(1, 3000000) << QSize(1, 3000000) << QSize(1, 256);
+    QTest::newRow("bmp 3,000,000 x 1") << cubetest::bitmapFile(3000000, 1) << QSize(3000000, 1) << QSize(256, 1);
+    QTest::newRow("bmp 20 x 900") << cubetest::bitmapFile(20, 900) << QSize(20, 900) << QSize(20, 256);
+    QByteArray topDown = cubetest::bitmapFile(4, 3);
+    cubetest::putLe32(topDown, 22, quint32(-3));
+    QTest::newRow("top-down bmp") << topDown << QSize(4, 3) << QSize(4, 3);
+}
+
+// Any shape loads with memory bounded by what is kept, and composes at once; a top-down
+// bitmap (negative height) is as valid as a bottom-up one.
+void tst_Compose::picturesOfAnyShapeLoadSmall()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, natural);
+    QFETCH(QSize, kept);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("shape.bmp");
+    QVERIFY(apptest::writeBytes(path, bytes));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
+    QVERIFY2(!loaded.image.isNull(), qPrintable(loaded.error));
+    QCOMPARE(loaded.naturalSize, natural);
+    QCOMPARE(loaded.image.size(), kept);
+    const QImage side = app::composeSide(loaded.image, 1, nullptr, 255);
+    QCOMPARE(side.size(), QSize(256, 256));
+    if (natural == QSize(4, 3)) {
+        // Stored top row first: the file's first row (y 0 counted from the bottom by the
+        // builder) is the top of the picture.
+        const QColor top = loaded.image.pixelColor(0, 0);
+        QCOMPARE(top, QColor(cubetest::testChannel(0, 0, 2), cubetest::testChannel(0, 0, 1), cubetest::testChannel(0, 0, 0)));
+    }
 }
 
 QTEST_MAIN(tst_Compose)

@@ -142,7 +142,7 @@ private slots:
         QTest::newRow("up and down arrows") << "UP*3 DN*1" << 0.03f << 0.05f << -7.0f << false << 0;
         QTest::newRow("right arrow") << "RT*2" << 0.05f << 0.07f << -7.0f << false << 0;
         QTest::newRow("page down 200 frames stops at -4.44") << "PD*200" << 0.05f << 0.05f << -4.44f << false << 0;
-        QTest::newRow("page up has no limit") << "PU*5000" << 0.05f << 0.05f << -107.0f << false << 0;
+        QTest::newRow("page up stops before the far plane") << "PU*5000" << 0.05f << 0.05f << kFarthestDepth << false << 0;
         QTest::newRow("page up and down together") << "PU+PD*10" << 0.05f << 0.05f << -7.0f << false << 0;
         QTest::newRow("L held many frames toggles once") << "L*50" << 0.05f << 0.05f << -7.0f << true << 0;
         QTest::newRow("L pressed twice toggles back") << "L*5 - L*5" << 0.05f << 0.05f << -7.0f << false << 0;
@@ -182,6 +182,34 @@ private slots:
         for (const KeyTable &keys : framesOf("PD*200"))
             applyHeldKeys(state, keys);
         QCOMPARE(state.cubeDepth, kNearestDepth);
+    }
+
+    void anglesStayWithinOneTurn_data()
+    {
+        QTest::addColumn<float>("start");
+        QTest::addColumn<float>("step");
+        QTest::addColumn<int>("frames");
+        QTest::newRow("past a full turn") << 359.9f << 0.2f << 1;
+        QTest::newRow("backwards past a full turn") << -359.9f << -0.2f << 1;
+        QTest::newRow("default speed, an hour at 60 Hz") << 0.0f << 0.05f << 216000;
+        QTest::newRow("fast spin, a long hold") << 0.0f << 47.13f << 500000;
+    }
+    // The same picture as the unbounded angle (equal modulo a turn), and the angle never
+    // grows to where a step is lost.
+    void anglesStayWithinOneTurn()
+    {
+        QFETCH(float, start);
+        QFETCH(float, step);
+        QFETCH(int, frames);
+        float angle = start;
+        for (int i = 0; i < frames; ++i)
+            angle = turnedBy(angle, step);
+        QVERIFY(std::fabs(angle) < 360.0f);
+        const double exact = std::fmod(double(start) + double(step) * frames, 360.0);
+        double apart = std::fmod(std::fabs(angle - exact), 360.0);
+        apart = std::min(apart, 360.0 - apart);
+        QVERIFY2(apart < 0.5, qPrintable(QStringLiteral("%1 against %2").arg(angle).arg(exact)));
+        QVERIFY(turnedBy(angle, step) != angle);
     }
 
     void filterCyclesThroughThree()

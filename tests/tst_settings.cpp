@@ -20,6 +20,8 @@ private slots:
     void changedConfigFolderIsNoticed();
     void unwritableStoreGivesAReason();
     void batchWritesTheFileOnceAtTheEnd();
+    void damagedFileRewrittenWholeIsNoFailure_data();
+    void damagedFileRewrittenWholeIsNoFailure();
 };
 
 void tst_Settings::emptyStoreGivesEveryDefault()
@@ -168,6 +170,39 @@ void tst_Settings::batchWritesTheFileOnceAtTheEnd()
     QString reason;
     QVERIFY(!failing.commit("Vexorin", &reason));
     QVERIFY(!reason.isEmpty());
+}
+
+void tst_Settings::damagedFileRewrittenWholeIsNoFailure_data()
+{
+    QTest::addColumn<QByteArray>("junk");
+    QByteArray binary(4096, '\0');
+    for (int i = 0; i < binary.size(); ++i)
+        binary[i] = char((i * 131 + 7) & 0xFF);
+    QTest::newRow("binary junk") << binary;
+    QTest::newRow("unclosed section") << QByteArray("[Startup\nValue=1\n\x01\x02");
+}
+
+// A file that cannot be parsed is replaced by a sound one at the next write: that write
+// succeeds, and what it stored reads back.
+void tst_Settings::damagedFileRewrittenWholeIsNoFailure()
+{
+    QFETCH(QByteArray, junk);
+    apptest::Fixture f;
+    QDir(f.config.path()).mkpath("Vexorin");
+    QFile file(f.config.filePath("Vexorin/Vexorin.ini"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(junk);
+    file.close();
+    host::SettingsStore::reset();
+    host::SettingsStore::Batch batch;
+    QVERIFY(app::writeEntry(Entry::Startup, "1"));
+    QVERIFY(app::writeEntry(Entry::Image2, "/p.bmp"));
+    QString reason;
+    QVERIFY2(batch.commit("Vexorin", &reason), qPrintable(reason));
+    host::SettingsStore::reset();
+    QCOMPARE(app::readEntry(Entry::Startup), QStringLiteral("1"));
+    QCOMPARE(app::readEntry(Entry::Image2), QStringLiteral("/p.bmp"));
+    QVERIFY(app::writeEntry(Entry::UseFrame, "1", &reason));
 }
 
 QTEST_MAIN(tst_Settings)

@@ -61,6 +61,11 @@ private slots:
         QTest::newRow("side bitmap 256x256x24") << bitmapFile(256, 256) << int(Bmp) << 256 << 256 << 3 << false;
         QTest::newRow("bitmap of odd width (padded rows)") << bitmapFile(3, 2) << int(Bmp) << 3 << 2 << 3 << false;
         QTest::newRow("bitmap 32 bits") << bitmapFile(5, 3, 32) << int(Bmp) << 5 << 3 << 4 << false;
+        // Pixels where the header's offset says, not always right after 54 bytes.
+        QTest::newRow("bitmap with a version 5 header") << bitmapLaidOut(3, 2, 124, 0) << int(Bmp) << 3 << 2 << 3 << false;
+        QTest::newRow("bitmap with a version 4 header") << bitmapLaidOut(4, 3, 108, 0) << int(Bmp) << 4 << 3 << 3 << false;
+        QTest::newRow("24-bit bitmap after a colour table") << bitmapLaidOut(3, 3, 40, 16 * 4) << int(Bmp) << 3 << 3 << 3 << false;
+        QTest::newRow("top-down bitmap") << bitmapLaidOut(3, 4, 40, 0, true) << int(Bmp) << 3 << 4 << 3 << false;
         QTest::newRow("targa 24 bits, odd width") << targaFile(5, 3) << int(Tga) << 5 << 3 << 3 << false;
         QTest::newRow("targa 32 bits") << targaFile(3, 4, 32) << int(Tga) << 3 << 4 << 4 << true;
         QTest::newRow("raw 3x2") << rawFile(3, 2) << int(RawFile) << 3 << 2 << 4 << true;
@@ -114,6 +119,10 @@ private slots:
         QTest::newRow("short raw") << rawFile(4, 4).left(20) << int(RawFile) << 4 << 4 << "error";
         QTest::newRow("missing raw") << QByteArray() << int(RawFile) << 256 << 256 << "error";
         QTest::newRow("negative width") << bitmapFile(-4, 4) << int(Bmp) << 0 << 0 << "error";
+        QByteArray overlapping = bitmapFile(2, 2);
+        putLe32(overlapping, 10, 20);
+        QTest::newRow("pixel offset inside the header") << overlapping << int(Bmp) << 0 << 0 << "error";
+        QTest::newRow("pixel offset past the end") << bitmapLaidOut(2, 2, 124, 0).left(140) << int(Bmp) << 0 << 0 << "error";
         QTest::newRow("negative height") << bitmapFile(4, -4) << int(Bmp) << 0 << 0 << "error";
         QTest::newRow("product overflows 32 bits") << bitmapFile(0x7fffffff, 0x7fffffff, 24, false) << int(Bmp) << 0 << 0 << "error";
         QTest::newRow("beyond 64 MiB of pixels") << bitmapFile(8192, 8192, 24, false) << int(Bmp) << 0 << 0 << "error";
