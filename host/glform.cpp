@@ -10,6 +10,7 @@
 #include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <cmath>
 #include <thread>
@@ -25,6 +26,7 @@ bool x11CompositorRunning();
 enum class X11ShapeKind { Bounding, Input };
 void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
 void x11SuppressShadow(WId window);
+void x11StackBelowActiveWindow(WId window);
 QRegion x11Shape(WId window, X11ShapeKind kind);
 
 int shiftState(Qt::KeyboardModifiers modifiers)
@@ -98,10 +100,12 @@ protected:
             const int x = static_cast<int>(std::floor(at.x()));
             const int y = static_cast<int>(std::floor(at.y()));
             const int shift = shiftState(mouse->modifiers());
-            // A window placed by the program itself has no window manager to give it the
-            // keyboard focus when clicked.
-            if (event->type() == QEvent::MouseButtonPress && !isActive())
+            // A window placed by the program itself has no window manager to bring it to
+            // the front with the keyboard focus when clicked.
+            if (event->type() == QEvent::MouseButtonPress && !isActive()) {
+                raise();
                 requestActivate();
+            }
             if (event->type() == QEvent::MouseMove) {
                 m_form.Form_MouseMove(buttonMask(mouse->buttons()), shift, x, y);
             } else {
@@ -119,6 +123,9 @@ protected:
             event->ignore();
             m_form.queueCloseRequest();
             return true;
+        case QEvent::FocusOut:
+            m_form.focusLost();
+            break;
         case QEvent::PlatformSurface:
             if (static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
                 == QPlatformSurfaceEvent::SurfaceCreated)
@@ -238,6 +245,7 @@ void GlForm::createNativeWindow()
     // (measured with xcompmgr -c under openbox); a window placed by the program itself
     // gets none. It is centred on the screen as a window manager would place it.
     const bool placeItself = m_keying == Keying::Alpha && onX11();
+    m_placesItself = placeItself;
     if (placeItself)
         flags |= Qt::BypassWindowManagerHint;
     m_window->setFlags(flags);
@@ -427,6 +435,19 @@ void GlForm::surfaceCreated()
         applyShape();
 }
 
+void GlForm::focusLost()
+{
+    if (!m_placesItself || !m_window)
+        return;
+    // A managed window the user turns to goes above this one, as the window manager would
+    // stack it over a window it manages. The window system names the new active window a
+    // moment after the focus left.
+    QTimer::singleShot(100, m_window.get(), [this] {
+        if (m_window && !m_window->isActive())
+            x11StackBelowActiveWindow(m_window->winId());
+    });
+}
+
 void GlForm::checkPixelRatio()
 {
     if (!m_window || devicePixelRatio() == m_pixelRatio)
@@ -527,6 +548,55 @@ void x11SuppressShadow(WId window)
     const unsigned long off = 0;
     XChangeProperty(display, static_cast<Window>(window), shadow, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char *>(&off), 1);
+    XFlush(display);
+}
+
+void x11StackBelowActiveWindow(WId window)
+{
+    Display *display = x11Display();
+    if (!display || !window)
+        return;
+    const Window root = DefaultRootWindow(display);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    Window active = None;
+    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
+                           XA_WINDOW, &type, &format, &count, &after, &data) == Success && data) {
+        if (count == 1 && format == 32)
+            active = static_cast<Window>(*reinterpret_cast<unsigned long *>(data));
+        XFree(data);
+    }
+    if (active == None || active == static_cast<Window>(window))
+        return;
+    // Not below the desktop or a panel: the cube would vanish behind them.
+    data = nullptr;
+    if (XGetWindowProperty(display, active, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), 0, 1, False,
+                           XA_ATOM, &type, &format, &count, &after, &data) == Success && data) {
+        const Atom kind = count == 1 ? static_cast<Atom>(*reinterpret_cast<unsigned long *>(data)) : None;
+        XFree(data);
+        if (kind == XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False)
+            || kind == XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False))
+            return;
+    }
+    // The window manager's frame around it is the sibling to stack against.
+    Window top = active;
+    for (;;) {
+        Window rootReturn = None, parent = None, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(display, top, &rootReturn, &parent, &children, &n))
+            return;
+        if (children)
+            XFree(children);
+        if (parent == root || parent == None)
+            break;
+        top = parent;
+    }
+    XWindowChanges changes{};
+    changes.sibling = top;
+    changes.stack_mode = Below;
+    XConfigureWindow(display, static_cast<Window>(window), CWSibling | CWStackMode, &changes);
     XFlush(display);
 }
 

@@ -135,9 +135,11 @@ private:
     void applyShape();
     void surfaceCreated();
     void checkPixelRatio();
+    void focusLost();
 
     std::unique_ptr<GlWindow> m_window;
     Keying m_keying = Keying::Shape;
+    bool m_placesItself = false;
     double m_pixelRatio = 1.0;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;
