@@ -12,6 +12,7 @@ namespace app {
 namespace {
 const EntryInfo &info(Entry entry)
 {
+    Q_ASSERT(static_cast<size_t>(entry) < std::size(kEntries));
     return kEntries[static_cast<size_t>(entry)];
 }
 
@@ -38,6 +39,8 @@ std::optional<T> toInteger(const QString &text)
 
 Entry imageEntry(int slot)
 {
+    // Slots 0 ... 6 only: slot 7 would silently be the start-up entry.
+    Q_ASSERT(slot >= 0 && slot <= 6);
     return static_cast<Entry>(static_cast<int>(Entry::Image0) + slot);
 }
 

@@ -41,6 +41,7 @@ constexpr std::array<EntryInfo, 10> kEntries{{
 
 constexpr const char *kAppName = "Vexorin";
 
+// The picture entry of slot 0 ... 6 (6 is the frame).
 Entry imageEntry(int slot);
 
 QString readEntry(Entry entry);

@@ -78,7 +78,7 @@ host::LoadedPicture loadFor(int index, const QString &path)
 
 Form1::CubeFactory &cubeFactory()
 {
-    static Form1::CubeFactory factory = [] { return std::make_unique<frmMain>(); };
+    static Form1::CubeFactory factory; // empty: the real cube window
     return factory;
 }
 
@@ -402,7 +402,7 @@ void Form1::BuildAndShowCube()
     // Runs the cube until it closes; returns at once when the cube is already running (a
     // second "Show Cube" from a picker brought back through the tray).
     if (!m_cube)
-        m_cube = cubeFactory()();
+        m_cube = cubeFactory() ? cubeFactory()() : std::make_unique<frmMain>();
     m_cube->Show();
     // A cube window that could not start has unloaded itself: the picker comes back too.
     if (cubeClosed || !m_cube->isLoaded()) {

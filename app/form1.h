@@ -2,6 +2,17 @@
 // (laid out as the unfolded cube) and the frame slot, picks the frame's transparent colour
 // from the frame itself, restores all of it from the settings at start, and runs the
 // composition and the cube window behind "Show Cube". It also owns the tray icon.
+//
+// Re-entrancy. "Show Cube" runs the cube's render loop inside its own click handler
+// (showCube_Click -> BuildAndShowCube -> frmMain::Show -> the loop), and the loop pumps
+// every event each frame. So while the cube runs, any handler here may run again:
+//   - the tray brings the picker back, and a second "Show Cube" re-enters
+//     BuildAndShowCube: files and settings are written again, but the cube, already
+//     loaded, is not started twice (its Show returns at once);
+//   - the picker may be closed: it unloads and Qt deletes its window once the handler
+//     that closed it has returned, while the Form1 object stays.
+// Code after the loop in BuildAndShowCube therefore reads only Form1's own members and the
+// cube, never a control of the window. "Exit" and the tray's "Exit" end the program at once.
 #pragma once
 
 #include "appsettings.h"
@@ -37,7 +48,8 @@ class Form1 : public host::WidgetForm
 {
 public:
     // Makes the cube window that "Show Cube" runs; tests put a window of their own in its
-    // place, since the real one runs a render loop until Escape.
+    // place, since the real one runs a render loop until Escape. An empty factory makes
+    // the real one. Returns the factory it replaces.
     using CubeFactory = std::function<std::unique_ptr<host::HostForm>()>;
     static CubeFactory setCubeFactory(CubeFactory factory);
 

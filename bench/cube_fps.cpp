@@ -78,7 +78,7 @@ double runBareLoop(double seconds, const QString &folder, bool alphaSurface = fa
     {
         cTexture faces[6];
         for (int k = 0; k < 6; ++k)
-            faces[k].loadTexture(folder + QStringLiteral("/Side %1.bmp").arg(k + 1), cTexture::Bitmap);
+            (void)faces[k].loadTexture(folder + QStringLiteral("/Side %1.bmp").arg(k + 1), cTexture::Bitmap);
         glViewport(0, 0, 533, 533);
         glMatrixMode(GL_PROJECTION);
         gluPerspective(45.0, 1.0, 0.1, 100.0);

@@ -1,8 +1,9 @@
-// Time of one StyleButton Refresh per style at 137 x 57 (the "Show Cube" button's size),
-// against Qt's own QPushButton painting itself at that size with the Fusion style.
+// Time of one StyleButton paint per style (paintButton, the work of Refresh) at 137 x 57, the
+// "Show Cube" button's size, against Qt's own QPushButton painting itself at that size with
+// the Fusion style.
 // Prints `name value unit` lines; the last is the worst ratio of a style to the peer.
 // Usage: bench_paint [rounds], default 2000 paints per figure.
-#include "painters.h"
+#include "look.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -58,17 +59,16 @@ int main(int argc, char **argv)
     std::printf("QPushButton_Fusion %.2f us\n", peerMicros);
 
     double worst = 0;
-    for (int style = StyleButton::Standard; style <= StyleButton::Pill; ++style) {
-        PaintRig button;
-        button.m_Style = style;
-        button.m_NonThemeStyle = StyleButton::Standard;
-        button.m_Caption = QStringLiteral("&Show Cube");
-        button.m_ButtonState = StyleButton::Normal;
-        button.m_UserMode = true;
-        button.layoutFor(kWidth, kHeight);
-        const double micros = medianMicros([&] { button.Refresh(); }, rounds);
+    for (int style = ButtonLook::Standard; style <= ButtonLook::Pill; ++style) {
+        ButtonLook look;
+        look.style = style;
+        look.caption = QStringLiteral("&Show Cube");
+        look.layOut(kWidth, kHeight);
+        host::Surface surface;
+        surface.resize(kWidth, kHeight);
+        const double micros = medianMicros([&] { paintButton(surface, look); }, rounds);
         worst = std::max(worst, micros / peerMicros);
-        std::printf("Refresh_%s %.2f us\n", kNames[style], micros);
+        std::printf("paintButton_%s %.2f us\n", kNames[style], micros);
     }
     std::printf("worst_ratio_to_peer %.2f x\n", worst);
     return 0;

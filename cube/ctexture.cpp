@@ -1,7 +1,6 @@
 #include "ctexture.h"
 
 #include "binaryfile.h"
-#include "msgbox.h"
 
 #include <QDir>
 #include <QOpenGLContext>
@@ -17,6 +16,7 @@ class FileSource : public texture::ByteSource
 {
 public:
     explicit FileSource(const QString &path) : m_file(path) {}
+    bool isOpen() const { return m_file.isOpen(); }
     void readInto(char *dest, qint64 count) override { m_file.readInto(dest, count); }
     void seek(qint64 position) override { m_file.seek(position); }
     qint64 size() const override { return m_file.size(); }
@@ -37,13 +37,13 @@ private:
 template <typename Read>
 texture::ReadResult readFile(const QString &filename, Read read)
 {
+    FileSource source(filename);
+    if (!source.isOpen())
+        fail(filename, QStringLiteral("the file cannot be opened"));
     try {
-        FileSource source(filename);
         texture::ReadResult result = read(source);
         source.close();
         return result;
-    } catch (const host::FileError &) {
-        fail(filename, QStringLiteral("the file cannot be opened"));
     } catch (const texture::TextureError &error) {
         fail(filename, QString::fromStdString(error.what()));
     } catch (const std::bad_alloc &) {
@@ -64,23 +64,25 @@ void cTexture::useTexture() const
     glBindTexture(GL_TEXTURE_2D, textureNames[static_cast<size_t>(filter)]);
 }
 
-void cTexture::loadTexture(const QString &Filename, std::int32_t FileType, std::int32_t Width,
-                           std::int32_t Height)
+QString cTexture::loadTexture(const QString &Filename, std::int32_t FileType, std::int32_t Width,
+                              std::int32_t Height)
 {
+    QString message;
     switch (FileType) {
     case Bitmap:
-        loadBitmapFile(Filename);
+        message = loadBitmapFile(Filename);
         break;
     case Targa:
-        loadTargaFile(Filename);
+        message = loadTargaFile(Filename);
         break;
     case Raw:
-        loadRawFile(Filename, Width, Height);
+        message = loadRawFile(Filename, Width, Height);
         break;
     default:
         break;
     }
     setFilter(0);
+    return message;
 }
 
 void cTexture::setFilter(std::int32_t Filter)
@@ -104,36 +106,35 @@ void cTexture::unloadTexture()
     textureNames = {};
 }
 
-void cTexture::loadBitmapFile(const QString &Filename)
+QString cTexture::loadBitmapFile(const QString &Filename)
 {
-    build(readFile(Filename, [](texture::ByteSource &s) { return texture::readBitmap(s); }));
+    return build(readFile(Filename, [](texture::ByteSource &s) { return texture::readBitmap(s); }));
 }
 
-void cTexture::loadTargaFile(const QString &Filename)
+QString cTexture::loadTargaFile(const QString &Filename)
 {
-    build(readFile(Filename, [](texture::ByteSource &s) { return texture::readTarga(s); }));
+    return build(readFile(Filename, [](texture::ByteSource &s) { return texture::readTarga(s); }));
 }
 
-void cTexture::loadRawFile(const QString &Filename, std::int32_t Width, std::int32_t Height)
+QString cTexture::loadRawFile(const QString &Filename, std::int32_t Width, std::int32_t Height)
 {
-    build(readFile(Filename, [Width, Height](texture::ByteSource &s) {
+    return build(readFile(Filename, [Width, Height](texture::ByteSource &s) {
               return texture::readRaw(s, Width, Height);
           }));
 }
 
-void cTexture::build(const texture::ReadResult &result)
+QString cTexture::build(const texture::ReadResult &result)
 {
     switch (result.status) {
     case texture::ReadStatus::BadTgaType:
-        host::MsgBox(QStringLiteral("Bad TGA Image Type"));
-        return;
+        return QStringLiteral("Bad TGA Image Type");
     case texture::ReadStatus::UnsupportedDepth:
-        host::MsgBox(QStringLiteral("Unsupported bitdepth"));
-        return;
+        return QStringLiteral("Unsupported bitdepth");
     case texture::ReadStatus::Ok:
         break;
     }
     createTextures(result.block);
+    return QString();
 }
 
 void cTexture::createTextures(const texture::PixelBlock &block)

@@ -27,10 +27,11 @@ public:
     // Throws std::out_of_range for a filter outside 0 ... 3.
     void useTexture() const;
     // Reads the file and builds the three textures (with a current context), then
-    // resets the filter to 0. A TGA of the wrong type or depth shows its message and
-    // builds nothing. Throws texture::TextureError, its text naming the file, for a file
+    // resets the filter to 0. A TGA of the wrong type or depth builds nothing and returns
+    // the message to show ("Bad TGA Image Type", "Unsupported bitdepth"); otherwise the
+    // result is empty. Throws texture::TextureError, its text naming the file, for a file
     // that cannot be opened or read as a picture.
-    void loadTexture(const QString &Filename, std::int32_t FileType, std::int32_t Width = 0,
+    [[nodiscard]] QString loadTexture(const QString &Filename, std::int32_t FileType, std::int32_t Width = 0,
                      std::int32_t Height = 0);
     // Stores the filter; throws std::overflow_error outside the 16-bit range.
     void setFilter(std::int32_t Filter);
@@ -43,10 +44,10 @@ public:
     int darkestPixel() const { return m_darkest; }
 
 private:
-    void loadBitmapFile(const QString &Filename);
-    void loadTargaFile(const QString &Filename);
-    void loadRawFile(const QString &Filename, std::int32_t Width, std::int32_t Height);
-    void build(const texture::ReadResult &result);
+    QString loadBitmapFile(const QString &Filename);
+    QString loadTargaFile(const QString &Filename);
+    QString loadRawFile(const QString &Filename, std::int32_t Width, std::int32_t Height);
+    QString build(const texture::ReadResult &result);
     void createTextures(const texture::PixelBlock &block);
 
     std::array<std::uint32_t, 4> textureNames{};

@@ -11,6 +11,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <cmath>
+#include <utility>
 
 bool cubeClosed = false;
 KeyTable keyPressed{};
@@ -49,9 +50,9 @@ frmMain::frmMain()
 
 frmMain::~frmMain() = default;
 
-void frmMain::setSideFolder(const QString &folder)
+QString frmMain::setSideFolder(QString folder)
 {
-    g_sideFolder = folder;
+    return std::exchange(g_sideFolder, std::move(folder));
 }
 
 QString frmMain::sideFolder()
@@ -59,9 +60,9 @@ QString frmMain::sideFolder()
     return g_sideFolder.isEmpty() ? host::programFolder() : g_sideFolder;
 }
 
-void frmMain::setFrameObserver(std::function<void()> observer)
+std::function<void()> frmMain::setFrameObserver(std::function<void()> observer)
 {
-    g_frameObserver = std::move(observer);
+    return std::exchange(g_frameObserver, std::move(observer));
 }
 
 void frmMain::Form_Load()
@@ -135,7 +136,9 @@ bool frmMain::InitGL()
         texture = std::make_unique<cTexture>();
     const QString folder = sideFolder();
     for (size_t k = 0; k < Img.size(); ++k)
-        Img[k]->loadTexture(folder + QLatin1String(kSideFiles[k]), cTexture::Bitmap, 0, 0);
+        if (const QString refusal = Img[k]->loadTexture(folder + QLatin1String(kSideFiles[k]), cTexture::Bitmap, 0, 0);
+            !refusal.isEmpty())
+            host::MsgBox(refusal);
 
     glEnable(GL_TEXTURE_2D);
     glShadeModel(GL_SMOOTH);

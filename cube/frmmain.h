@@ -1,6 +1,13 @@
 // frmMain: the borderless cube window. Showing it runs its whole life in Form_Load: GL
 // set-up, the six side textures and the render loop, until Escape. Its black background
 // (and any pure black texel) is keyed out, so only the cube shows over the desktop.
+//
+// Re-entrancy. Form_Load runs the render loop to its end and pumps events every frame, so
+// the loop runs nested inside whoever showed the window (the picker's "Show Cube" click).
+// Handlers reached from the pump may press keys, drag, close this window (the loop then
+// ends without drawing again) or call Show on it again, which returns at once: there is
+// never a second loop. They must not destroy this object: its owner keeps it until Show
+// has returned and unloads it then.
 #pragma once
 
 #include "ctexture.h"
@@ -58,10 +65,11 @@ public:
     QRegion readBackShape(int width, int height, QRect area = QRect());
 
     // Where the side files are read from: the program folder unless set (tests, benchmarks).
-    static void setSideFolder(const QString &folder);
+    // Each setter returns what it replaces.
+    static QString setSideFolder(QString folder);
     static QString sideFolder();
     // Called after every frame put on screen (benchmarks count frames with it).
-    static void setFrameObserver(std::function<void()> observer);
+    static std::function<void()> setFrameObserver(std::function<void()> observer);
 
 protected:
     void Form_Load() override;

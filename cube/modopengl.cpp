@@ -14,10 +14,9 @@ namespace modOpenGL {
 
 host::DisplayMode SavedDisplayMode;
 
-namespace {
-// The mode EnterFullscreenMode put the display in, until it is restored.
-host::DisplayMode g_modeSet;
+host::DisplayMode modeSetByProgram;
 
+namespace {
 std::unique_ptr<QOpenGLContext> &contextSlot()
 {
     static std::unique_ptr<QOpenGLContext> context;
@@ -43,7 +42,7 @@ bool EnterFullscreenMode(std::int16_t width, std::int16_t height, std::int16_t b
     mode.bitsPerPixel = bits;
     if (!host::changeDisplayMode(mode))
         return false;
-    g_modeSet = host::currentDisplayMode();
+    modeSetByProgram = host::currentDisplayMode();
     return true;
 }
 
@@ -54,7 +53,7 @@ bool shouldRestoreDisplayMode(const host::DisplayMode &set, const host::DisplayM
 
 void RestoreDisplayMode()
 {
-    const host::DisplayMode set = std::exchange(g_modeSet, host::DisplayMode{});
+    const host::DisplayMode set = std::exchange(modeSetByProgram, host::DisplayMode{});
     if (!shouldRestoreDisplayMode(set, host::currentDisplayMode()))
         return;
     if (!host::changeDisplayMode(SavedDisplayMode))

@@ -23,6 +23,9 @@ inline constexpr double kFarPlane = 100.0;
 
 // The display mode recorded by SaveDisplayMode; all zero before it first runs.
 extern host::DisplayMode SavedDisplayMode;
+// The mode EnterFullscreenMode put the display in, until RestoreDisplayMode; all zero when
+// the program set none.
+extern host::DisplayMode modeSetByProgram;
 
 // The context made by SetupGLWindow; null when there is none.
 QOpenGLContext *glContext();

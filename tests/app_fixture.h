@@ -3,12 +3,12 @@
 // a test's own code where the real one would run its render loop.
 #pragma once
 
+#include "app_state.h"
 #include "appsettings.h"
+#include "cube_state.h"
 #include "form1.h"
-#include "frmmain.h"
-#include "hostapp.h"
-#include "msgbox.h"
 #include "settingsstore.h"
+#include "windows_state.h"
 
 #include <QDir>
 #include <QImage>
@@ -54,26 +54,9 @@ public:
         QVERIFY(config.isValid() && sides.isValid() && pictures.isValid());
         qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
         host::SettingsStore::reset();
-        frmMain::setSideFolder(sides.path());
-        host::setMsgBoxHandler([this](const QString &text) { messages << text; });
-        host::setEndHandler([this] { ++ends; });
-        Form1::setCubeFactory([this] {
-            auto c = std::make_unique<FakeCube>();
-            cube = c.get();
-            c->run = cubeRun;
-            c->endLoop = cubeEnds;
-            return c;
-        });
         cubeClosed = false;
     }
-    ~Fixture()
-    {
-        Form1::setCubeFactory({});
-        host::setMsgBoxHandler({});
-        host::setEndHandler({});
-        frmMain::setSideFolder(QString());
-        host::SettingsStore::reset();
-    }
+    ~Fixture() { host::SettingsStore::reset(); }
     Fixture(const Fixture &) = delete;
     Fixture &operator=(const Fixture &) = delete;
 
@@ -101,6 +84,18 @@ public:
     FakeCube *cube = nullptr;
     std::function<void()> cubeRun;
     bool cubeEnds = true;
+
+private:
+    ScopedSideFolder m_sideFolder{sides.path()};
+    host::ScopedMsgBoxHandler m_messageBox{[this](const QString &text) { messages << text; }};
+    host::ScopedEndHandler m_end{[this] { ++ends; }};
+    ScopedCubeFactory m_cubeFactory{[this] {
+        auto c = std::make_unique<FakeCube>();
+        cube = c.get();
+        c->run = cubeRun;
+        c->endLoop = cubeEnds;
+        return c;
+    }};
 };
 
 } // namespace apptest

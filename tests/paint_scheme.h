@@ -1,15 +1,12 @@
-// Helpers of the painting tests: a fixed system colour scheme (so expected colours can be
-// computed), a control painted headless through PaintRig, and pixel reads as 0x00BBGGRR.
+// Helpers of the drawing and painting tests: a fixed system colour scheme (so expected
+// colours can be computed) and pixel reads as 0x00BBGGRR.
 #pragma once
 
 #include "colour.h"
 #include "drawing.h"
-#include "painters.h"
 #include "syscolours.h"
 
 #include <QImage>
-#include <QPixmap>
-#include <memory>
 
 namespace painttest {
 
@@ -39,48 +36,6 @@ inline void pinScheme()
     host::setSysColorOverride(host::COLOR_3DLIGHT, kLight3D);
     host::setSysColorOverride(host::COLOR_3DHIGHLIGHT, kHilite3D);
     host::setSysColorOverride(host::COLOR_3DDKSHADOW, kDark3D);
-}
-
-// What a test sets on the control before painting it.
-struct Look
-{
-    int style = StyleButton::Standard;
-    int state = StyleButton::Normal;
-    bool focus = false;
-    bool enabled = true;
-    bool custom = false;
-    OleColor back = kFace, highlight = kHighlight, font = kText, fontHighlight = kText;
-    QString caption; // empty: no text over the pixels under test
-};
-
-// A control laid out at W x H with the look set, painted once.
-inline std::unique_ptr<PaintRig> paint(const Look &look, int w, int h)
-{
-    auto rig = std::make_unique<PaintRig>();
-    rig->m_Style = look.style;
-    rig->m_NonThemeStyle = StyleButton::Standard;
-    rig->m_Caption = look.caption;
-    rig->m_CaptionAlign = 0;
-    rig->m_Icon = QPixmap();
-    rig->m_Enabled = look.enabled;
-    rig->m_UseCustomColors = look.custom;
-    rig->m_BackColor = look.back;
-    rig->m_HighlightColor = look.highlight;
-    rig->m_FontColor = look.font;
-    rig->m_FontHighlightColor = look.fontHighlight;
-    rig->m_ButtonType = StyleButton::Push;
-    rig->m_Value = false;
-    rig->m_ButtonState = look.state;
-    rig->m_HasFocus = look.focus;
-    rig->m_UserMode = true;
-    rig->layoutFor(w, h);
-    rig->Refresh();
-    return rig;
-}
-
-inline OleColor at(const StyleButton &button, int x, int y)
-{
-    return host::GetPixel(button.surface().image(), x, y);
 }
 
 inline OleColor at(const QImage &image, int x, int y)

@@ -2,6 +2,7 @@
 // "Show Cube" road with its files and settings, re-entry through the tray, and exit.
 #include "app_fixture.h"
 #include "app_pictures.h"
+#include "app_state.h"
 #include "composition.h"
 #include "filelists.h"
 #include "imagecontrol.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPointer>
 #include "stylebutton.h"
 #include <QSettings>
 
@@ -51,6 +53,8 @@ class tst_App : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
+
     void firstRunStartsEmpty();
     void fileListOffersPicturesInAnyCase();
     void choosingAFileWithNoSlotClickedFillsSlot1();
@@ -74,6 +78,7 @@ private slots:
     void choicesSurviveARestart();
     void startupCubeRunsBeforeThePickerIsSeen();
     void trayBringsThePickerBackWhileTheCubeRuns();
+    void closingThePickerWhileTheCubeRuns();
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
     void trayMenuExitEndsTheProgram();
@@ -537,6 +542,34 @@ void tst_App::trayBringsThePickerBackWhileTheCubeRuns()
     QVERIFY(picker.isVisible());
     QVERIFY(!cubeClosed);
     QCOMPARE(fileBytes(f.sideFile(2)).size(), 196662);
+}
+
+void tst_App::closingThePickerWhileTheCubeRuns()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    QPointer<QWidget> window = picker.widget();
+    int endsInLoop = -1;
+    bool loadedInLoop = true;
+    f.cubeRun = [&] {
+        // Brought back through the tray, then closed, all inside the "Show Cube" click
+        // whose render loop goes on pumping events.
+        picker.trayIcon_Activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(window && window->isVisible());
+        window->close();
+        host::DoEvents();
+        host::DoEvents();
+        endsInLoop = f.ends;
+        loadedInLoop = picker.isLoaded();
+    };
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(endsInLoop, 1); // leaves as "Exit" does
+    QVERIFY(!loadedInLoop);
+    QCOMPARE(f.cube->unloads, 1); // the loop still ended the way it does
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(window.isNull());
+    QVERIFY(f.messages.isEmpty());
 }
 
 void tst_App::unwritableSideFileStopsWithOneMessage()

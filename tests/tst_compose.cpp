@@ -1,6 +1,7 @@
 // Side composition and pictures: the halftone stretch, the keyed frame, the side file's
 // bytes, reduced loading and its accuracy, EXIF orientation, refused and broken pictures.
 #include "app_pictures.h"
+#include "app_state.h"
 #include "composition.h"
 #include "picture.h"
 
@@ -52,6 +53,8 @@ class tst_Compose : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
+
     void widePictureIsSqueezedToHalfWidth();
     void reductionAveragesTheArea();
     void frameBorderShowsRoundThePicture_data();

@@ -3,6 +3,7 @@
 #include "cube_files.h"
 #include "cube_sides.h"
 #include "ctexture.h"
+#include "cube_state.h"
 #include "cubeloop.h"
 #include "displaymode.h"
 #include "frmmain.h"
@@ -111,16 +112,26 @@ private slots:
 
     void init()
     {
+        resetCubeState();
         m_messages.clear();
         host::setMsgBoxHandler([this](const QString &text) { m_messages << text; });
         frmMain::setSideFolder(m_sides.path());
-        cubeClosed = false;
+        // A render loop that a failed check left running is stopped, and the test fails,
+        // instead of the run hanging until ctest's limit.
+        m_watchdogFired = false;
+        m_watchdog.setSingleShot(true);
+        m_watchdog.callOnTimeout([this] {
+            m_watchdogFired = true;
+            keyPressed[vk::Escape] = true;
+        });
+        m_watchdog.start(std::chrono::seconds(30));
     }
 
     void cleanup()
     {
-        host::setMsgBoxHandler({});
-        frmMain::setSideFolder(QString());
+        m_watchdog.stop();
+        QVERIFY2(!m_watchdogFired, "the render loop did not end by itself");
+        resetCubeState();
         if (m_surface) {
             m_surface->setCaption(QStringLiteral("surface"));
             modOpenGL::ReleaseGLWindow(*m_surface);
@@ -470,7 +481,7 @@ private slots:
         makeSurface();
         cTexture texture;
         const QString side = m_sides.filePath(QStringLiteral("Side 2.bmp"));
-        texture.loadTexture(side, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(side, cTexture::Bitmap).isEmpty());
         const auto first = texture.names();
         for (int i = 0; i < 3; ++i) {
             QVERIFY(glIsTexture(first[static_cast<size_t>(i)]));
@@ -492,7 +503,7 @@ private slots:
         QCOMPARE(bound, 0);
 
         // Loading again replaces the picture without leaving the first textures behind.
-        texture.loadTexture(side, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(side, cTexture::Bitmap).isEmpty());
         QCOMPARE(texture.getFilter(), 0);
         for (int i = 0; i < 3; ++i)
             QVERIFY(!glIsTexture(first[static_cast<size_t>(i)]) || texture.names()[static_cast<size_t>(i)] == first[static_cast<size_t>(i)]);
@@ -684,14 +695,71 @@ private slots:
         QVERIFY(!shape.contains(QPoint(5, 5)));        // the background: desktop
     }
 
+    // The shape goes to the window system in device pixels, as drawn: at a device pixel
+    // ratio of 2 (the tst_cube_dpr2 run) a shape rounded through window pixels would leave
+    // a fringe of black pixels around the cube.
+    void shapeIsSetInDevicePixels_data()
+    {
+        QTest::addColumn<QRegion>("device");
+        QTest::newRow("even band") << QRegion(4, 6, 10, 8);
+        QTest::newRow("odd edges") << QRegion(3, 5, 4, 3);
+        QTest::newRow("one pixel") << QRegion(7, 7, 1, 1);
+        QTest::newRow("two bands") << (QRegion(0, 0, 4, 2) + QRegion(0, 2, 2, 2));
+    }
+    void shapeIsSetInDevicePixels()
+    {
+        QFETCH(QRegion, device);
+        makeSurface(false);
+        if (qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("2"))
+            QCOMPARE(m_surface->devicePixelRatio(), 2.0);
+        m_surface->window()->create();
+        m_surface->setShape(device);
+        QCOMPARE(m_surface->windowSystemShape(), device);
+    }
+
     // --- the cube window's whole run ------------------------------------------------------
+
+    void cubeStaysHiddenUntilItsFirstFrame()
+    {
+        TestCube cube;
+        // The mask as the window is shown, before any frame is drawn.
+        struct ShowWatch : QObject
+        {
+            const TestCube *cube = nullptr;
+            bool seen = false;
+            QRegion shape;
+            QRect area;
+            bool eventFilter(QObject *watched, QEvent *event) override
+            {
+                if (!seen && event->type() == QEvent::Show && watched == cube->window()) {
+                    seen = true;
+                    shape = cube->windowSystemShape(); // the whole window when none is set
+                    area = QRect(0, 0, cube->clientDeviceWidth(), cube->clientDeviceHeight());
+                }
+                return false;
+            }
+        } watch;
+        watch.cube = &cube;
+        qApp->installEventFilter(&watch);
+        QRegion atFirstFrame;
+        const ScopedFrameObserver firstFrame([&] {
+            atFirstFrame = cube.windowSystemShape();
+            keyPressed[vk::Escape] = true;
+        });
+        cube.Show();
+        qApp->removeEventFilter(&watch);
+        QVERIFY(watch.seen);
+        QVERIFY(!watch.shape.intersects(watch.area));
+        QVERIFY(atFirstFrame.intersects(watch.area)); // from the first frame on, the cube shows
+        cube.Unload();
+    }
 
     void escapeEndsTheLoopAndOnlyTheFrontFaceChangesFilter()
     {
         TestCube cube;
         // Keys go in between frames, each held for a few frames, as a person's would be.
         int frame = 0;
-        frmMain::setFrameObserver([&] {
+        const ScopedFrameObserver keys([&] {
             switch (++frame) {
             case 3:
                 QTest::keyPress(cube.window(), Qt::Key_F);
@@ -705,7 +773,6 @@ private slots:
             }
         });
         cube.Show();
-        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         QVERIFY(cube.isLoaded()); // the one who showed it unloads it
         QVERIFY(m_messages.isEmpty());
@@ -724,7 +791,7 @@ private slots:
     {
         TestCube cube;
         int frame = 0;
-        frmMain::setFrameObserver([&] {
+        const ScopedFrameObserver escapeAt20([&] {
             if (++frame == 20)
                 keyPressed[vk::Escape] = true;
         });
@@ -734,7 +801,6 @@ private slots:
         frame = 18;
         cubeClosed = false;
         cube.Show();
-        frmMain::setFrameObserver({});
         QVERIFY(cubeClosed);
         // Two frames drawn: the angle restarted from 0.
         QVERIFY2(cube.cubeAngle[0] < 0.11f, qPrintable(QString::number(cube.cubeAngle[0])));
@@ -745,23 +811,25 @@ private slots:
     void leftDragMovesTheWindowByTheTwipsArithmetic()
     {
         TestCube cube;
-        QPoint placed;
+        QPoint placed, grab;
         bool rightStartedDrag = true, rightEndedDrag = false;
+        // Only records: the checks come after the loop, so a failing one cannot leave the
+        // loop running.
         QTimer::singleShot(300, [&] {
+            keyPressed[vk::Escape] = true; // ends the loop after this frame's events
             cube.Form_MouseDown(2, 0, 10, 10);
             rightStartedDrag = cube.dragging;
             cube.Form_MouseDown(1, 0, 100, 50);
-            QCOMPARE(cube.grabX, host::roundEven(100 * host::twipsPerPixelX()));
-            QCOMPARE(cube.grabY, host::roundEven(50 * host::twipsPerPixelY()));
+            grab = QPoint(cube.grabX, cube.grabY);
             QCursor::setPos(400, 300);
             cube.Form_MouseMove(1, 0, 0, 0);
             placed = cube.window()->position();
             cube.Form_MouseUp(2, 0, 0, 0);
             rightEndedDrag = !cube.dragging;
-            keyPressed[vk::Escape] = true;
         });
         cube.Show();
         QVERIFY(!rightStartedDrag);
+        QCOMPARE(grab, QPoint(host::roundEven(100 * host::twipsPerPixelX()), host::roundEven(50 * host::twipsPerPixelY())));
         QVERIFY(rightEndedDrag);
         QCOMPARE(placed, QPoint(300, 250));
         cube.Unload();
@@ -834,6 +902,8 @@ private:
     QTemporaryDir m_sides;
     QStringList m_messages;
     std::unique_ptr<host::GlForm> m_surface;
+    QTimer m_watchdog;
+    bool m_watchdogFired = false;
 };
 
 QTEST_MAIN(CubeTest)

@@ -6,6 +6,7 @@
 #include "drawing.h"
 #include "regions.h"
 #include "theme.h"
+#include "windows_state.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -39,8 +40,12 @@ class TestDrawing : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { pinScheme(); }
-    void cleanupTestCase() { clearSysColorOverrides(); }
+    void init()
+    {
+        host::resetWindowsState();
+        pinScheme();
+    }
+    void cleanupTestCase() { host::resetWindowsState(); }
 
     void colourArithmetic_data();
     void colourArithmetic();
@@ -483,10 +488,12 @@ void TestDrawing::themeSeamSwitchesTheThemeOff()
     QVERIFY(DrawThemedBackground(s, nullptr, QStringLiteral("Button"), 1, PBS_HOT, all));
     QVERIFY(!DrawThemedBackground(s, nullptr, QStringLiteral("Scrollbar"), 1, PBS_HOT, all));
     QVERIFY(!DrawThemedBackground(s, nullptr, QStringLiteral("Button"), 1, 0, all));
-    setThemeAvailable(false);
     Surface untouched = surfaceOf(60, 24);
-    QVERIFY(!DrawThemedBackground(untouched, nullptr, QStringLiteral("Button"), 1, PBS_NORMAL, all));
-    setThemeAvailable(true);
+    {
+        const ScopedThemeAvailable noTheme(false);
+        QVERIFY(!DrawThemedBackground(untouched, nullptr, QStringLiteral("Button"), 1, PBS_NORMAL, all));
+    }
+    QVERIFY(themeAvailable());
     QCOMPARE(untouched.image(), surfaceOf(60, 24).image());
 }
 

@@ -1,11 +1,13 @@
 // The button looks: every style's outline, corners, accents and faces in each state at two
 // sizes (one odd), with the colours worked out from the looks' rules; the state settling of
 // Refresh, caption colours, icon placement, window shapes and the themed fallback.
-#include "paint_scheme.h"
+#include "paint_looks.h"
+#include "stylebutton_state.h"
 
 #include "drawing.h"
 #include "regions.h"
 #include "theme.h"
+#include "windows_state.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -18,7 +20,7 @@ Q_DECLARE_METATYPE(host::OleColor)
 
 namespace {
 
-constexpr int N = StyleButton::Normal, HOT = StyleButton::Hot, P = StyleButton::Pressed, D = StyleButton::Disabled;
+constexpr int N = ButtonLook::Normal, HOT = ButtonLook::Hot, P = ButtonLook::Pressed, D = ButtonLook::Disabled;
 
 OleColor sh(OleColor c, int k)
 {
@@ -77,8 +79,12 @@ class TestPaint : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { pinScheme(); }
-    void cleanupTestCase() { clearSysColorOverrides(); }
+    void init()
+    {
+        resetStyleButtonState();
+        pinScheme();
+    }
+    void cleanupTestCase() { resetStyleButtonState(); }
 
     void looks_data();
     void looks();
@@ -122,7 +128,7 @@ void TestPaint::simpleLooks(int w, int h)
     const int mx = w / 2, my = h / 2;
     const OleColor back = RGB(180, 200, 220), lit = RGB(90, 140, 60);
     Look l;
-    l.style = StyleButton::Standard;
+    l.style = ButtonLook::Standard;
     addLook("standard normal", l, w, h, {{0, 0, kLight3D}, {w - 1, 0, kDark3D}, {0, h - 1, kDark3D}, {w - 1, h - 1, kDark3D},
                                          {1, 1, kHilite3D}, {w - 2, h - 2, kShadow}, {mx, my, kFace}});
     l.state = P;
@@ -139,7 +145,7 @@ void TestPaint::simpleLooks(int w, int h)
     addLook("standard custom disabled shows highlight", l, w, h, {{mx, my, lit}, {0, 0, kLight3D}});
 
     Look t;
-    t.style = StyleButton::Thin;
+    t.style = ButtonLook::Thin;
     addLook("thin normal", t, w, h, {{0, 0, kHilite3D}, {w - 1, h - 1, kShadow}, {w - 1, 0, kShadow}, {1, 1, kFace}});
     t.state = HOT;
     addLook("thin hot", t, w, h, {{0, 0, kHilite3D}, {w - 1, h - 1, kShadow}, {mx, my, kFace}});
@@ -156,7 +162,7 @@ void TestPaint::simpleLooks(int w, int h)
     addLook("thin custom hot", t, w, h, {{mx, my, lit}, {0, 0, kHilite3D}});
 
     Look f;
-    f.style = StyleButton::Flat;
+    f.style = ButtonLook::Flat;
     addLook("flat normal", f, w, h, {{0, 0, kFace}, {w - 1, h - 1, kFace}, {mx, my, kFace}});
     f.state = HOT;
     addLook("flat hot", f, w, h, {{0, 0, kHilite3D}, {w - 1, h - 1, kShadow}});
@@ -169,7 +175,7 @@ void TestPaint::simpleLooks(int w, int h)
     addLook("flat custom disabled", f, w, h, {{0, 0, back}, {mx, my, back}, {w - 1, h - 1, back}});
 
     Look e;
-    e.style = StyleButton::Etched;
+    e.style = ButtonLook::Etched;
     const OleColor soft = BlendHalf(kWindow, kShadow);
     for (const auto &[state, face, tag] : {std::tuple{N, kFace, "etched normal"},
                                            std::tuple{HOT, BlendHalf(kShadow, kFace), "etched hot"},
@@ -186,7 +192,7 @@ void TestPaint::simpleLooks(int w, int h)
     addLook("etched custom hot", e, w, h, {{4, 4, BlendHalf(lit, back)}, {3, 3, back}, {0, 0, kShadow}});
 
     Look g;
-    g.style = StyleButton::Highlight;
+    g.style = ButtonLook::Highlight;
     addLook("highlight normal", g, w, h, {{0, 0, Lighten(kFace, 32)}, {w - 1, h - 1, Lighten(kFace, 32)}, {mx, my, Lighten(kFace, 32)}});
     g.state = HOT;
     addLook("highlight hot", g, w, h, {{0, 0, kHighlight}, {w - 1, h - 1, kHighlight}, {w - 1, 0, kHighlight},
@@ -207,7 +213,7 @@ void TestPaint::roundedLooks(int w, int h)
                                 {1, 1, ring1}, {w - 2, h - 2, ring1}, {0, 1, ring2}, {1, 0, ring2}, {w - 1, h - 2, ring2},
                                 {w - 2, h - 1, ring2}, {0, 0, kFace}, {w - 1, h - 1, kFace}};
     Look r;
-    r.style = StyleButton::Rounded;
+    r.style = ButtonLook::Rounded;
     addLook("rounded normal", r, w, h, frame + QList<Probe>{{1, 2, ring3}, {2, 1, ring3}, {w - 2, 2, ring3},
                                                           {mx, 1, RGB(252, 252, 251)}, {mx, 4, RGB(250, 250, 249)},
                                                           {mx, h - 4, RGB(235, 235, 230)}, {mx, h - 2, grad(RGB(235, 235, 230), RGB(214, 208, 197), 2, 3)},
@@ -238,7 +244,7 @@ void TestPaint::roundedLooks(int w, int h)
     // With custom colours every colour derives from BackColor and HighlightColor.
     const OleColor b = RGB(150, 160, 170), a = RGB(40, 120, 200);
     Look c;
-    c.style = StyleButton::Rounded;
+    c.style = ButtonLook::Rounded;
     c.custom = true;
     c.back = b;
     c.highlight = a;
@@ -271,7 +277,7 @@ void TestPaint::gradientLooks(int w, int h)
     const int mx = w / 2, my = h / 2;
     const OleColor b = kFace, a = kHighlight;
     Look g;
-    g.style = StyleButton::Gradient;
+    g.style = ButtonLook::Gradient;
     for (const auto &[state, s, corner, tag] : {std::tuple{N, 8, -21, "gradient normal"}, std::tuple{HOT, 24, -21, "gradient hot"},
                                                 std::tuple{P, -9, -21, "gradient pressed"}, std::tuple{D, 18, 5, "gradient disabled"}}) {
         g.state = N;
@@ -320,7 +326,7 @@ void TestPaint::softLooks(int w, int h)
 {
     const int mx = w / 2, my = h / 2;
     Look s;
-    s.style = StyleButton::Soft;
+    s.style = ButtonLook::Soft;
     struct Case
     {
         const char *tag;
@@ -362,7 +368,7 @@ void TestPaint::shinyLooks(int w, int h)
 {
     const OleColor b = RGB(150, 140, 130), a = RGB(60, 110, 170);
     Look l;
-    l.style = StyleButton::Shiny;
+    l.style = ButtonLook::Shiny;
     l.custom = true;
     l.back = b;
     l.highlight = a;
@@ -422,7 +428,7 @@ void TestPaint::pillLooks(int w, int h)
                           Case{"pill pressed", P, true, true, true, &down}, Case{"pill disabled", N, false, false, false, &idle},
                           Case{"pill disabled with focus", N, true, false, false, &lit}}) {
         Look l;
-        l.style = StyleButton::Pill;
+        l.style = ButtonLook::Pill;
         l.state = c.state;
         l.focus = c.focus;
         l.enabled = c.enabled;
@@ -438,7 +444,7 @@ void TestPaint::pillLooks(int w, int h)
                                  {1, 11, p.left1}, {1, h - 11, p.left1}});
     }
     Look l;
-    l.style = StyleButton::Pill;
+    l.style = ButtonLook::Pill;
     addLook("pill idle top-left corner", l, w, h, {{6, 0, RGB(254, 254, 254)}, {9, 0, RGB(122, 122, 122)}, {13, 0, RGB(111, 111, 113)},
                                                    {5, 1, RGB(239, 239, 239)}, {11, 1, RGB(238, 237, 235)}, {12, 1, RGB(246, 244, 245)}});
 }
@@ -482,12 +488,12 @@ void TestPaint::refreshSettlesTheState_data()
     QTest::addColumn<bool>("toggleDown");
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<int>("expected");
-    QTest::newRow("run time keeps normal") << int(StyleButton::Flat) << false << false << true << N;
-    QTest::newRow("design time shows hot") << int(StyleButton::Flat) << true << false << true << HOT;
-    QTest::newRow("design time rounded stays normal") << int(StyleButton::Rounded) << true << false << true << N;
-    QTest::newRow("toggle down is pressed") << int(StyleButton::Pill) << false << true << true << P;
-    QTest::newRow("toggle down at design time") << int(StyleButton::Gradient) << true << true << true << P;
-    QTest::newRow("disabled wins") << int(StyleButton::Soft) << true << true << false << D;
+    QTest::newRow("run time keeps normal") << int(ButtonLook::Flat) << false << false << true << N;
+    QTest::newRow("design time shows hot") << int(ButtonLook::Flat) << true << false << true << HOT;
+    QTest::newRow("design time rounded stays normal") << int(ButtonLook::Rounded) << true << false << true << N;
+    QTest::newRow("toggle down is pressed") << int(ButtonLook::Pill) << false << true << true << P;
+    QTest::newRow("toggle down at design time") << int(ButtonLook::Gradient) << true << true << true << P;
+    QTest::newRow("disabled wins") << int(ButtonLook::Soft) << true << true << false << D;
 }
 
 void TestPaint::refreshSettlesTheState()
@@ -497,17 +503,14 @@ void TestPaint::refreshSettlesTheState()
     QFETCH(bool, toggleDown);
     QFETCH(bool, enabled);
     QFETCH(int, expected);
-    PaintRig rig;
-    rig.m_Style = style;
-    rig.m_UserMode = !designTime;
-    rig.m_ButtonType = toggleDown ? StyleButton::Toggle : StyleButton::Push;
-    rig.m_Value = toggleDown;
-    rig.m_Enabled = enabled;
-    rig.m_ButtonState = N;
-    rig.m_Caption.clear();
-    rig.layoutFor(50, 24);
-    rig.Refresh();
-    QCOMPARE(rig.buttonState(), expected);
+    ButtonLook look;
+    look.style = style;
+    look.userMode = !designTime;
+    look.buttonType = toggleDown ? ButtonLook::Toggle : ButtonLook::Push;
+    look.value = toggleDown;
+    look.enabled = enabled;
+    look.state = N;
+    QCOMPARE(paint(look, 50, 24)->outcome.state, expected);
 }
 
 void TestPaint::captionTakesTheStateColour_data()
@@ -517,7 +520,7 @@ void TestPaint::captionTakesTheStateColour_data()
     QTest::addColumn<OleColor>("absent");
     const OleColor font = RGB(200, 0, 0), fontHot = RGB(0, 150, 0);
     Look l;
-    l.style = StyleButton::Flat;
+    l.style = ButtonLook::Flat;
     l.caption = QStringLiteral("WWW");
     l.font = font;
     l.fontHighlight = fontHot;
@@ -540,9 +543,9 @@ void TestPaint::captionTakesTheStateColour()
     QFETCH(OleColor, ink);
     QFETCH(OleColor, absent);
     const auto button = paint(look, 80, 30);
-    QVERIFY(count(button->surface().image(), ink) > 0);
-    QCOMPARE(count(button->surface().image(), absent), 0);
-    const QRect box = boxOf(button->surface().image(), ink);
+    QVERIFY(count(button->image(), ink) > 0);
+    QCOMPARE(count(button->image(), absent), 0);
+    const QRect box = boxOf(button->image(), ink);
     QVERIFY2(QRect(4, 4, 72, 22).contains(box), "the caption stays in TextRect");
 }
 
@@ -553,17 +556,17 @@ void TestPaint::iconPosition_data()
     QTest::addColumn<int>("state");
     QTest::addColumn<QSize>("size");
     QTest::addColumn<QPoint>("topLeft");
-    QTest::newRow("pill right") << int(StyleButton::Pill) << 2 << N << QSize(100, 30) << QPoint(77, 7);
-    QTest::newRow("pill right pressed") << int(StyleButton::Pill) << 2 << P << QSize(100, 30) << QPoint(78, 8);
-    QTest::newRow("centre 101 rounds down to even") << int(StyleButton::Standard) << 0 << N << QSize(101, 31) << QPoint(42, 8);
-    QTest::newRow("centre 103 rounds up to even") << int(StyleButton::Standard) << 0 << N << QSize(103, 29) << QPoint(44, 6);
-    QTest::newRow("left rounded margin 5") << int(StyleButton::Rounded) << 1 << N << QSize(60, 30) << QPoint(5, 7);
-    QTest::newRow("left gradient margin 5") << int(StyleButton::Gradient) << 1 << N << QSize(60, 30) << QPoint(5, 7);
-    QTest::newRow("left shiny margin 7") << int(StyleButton::Shiny) << 1 << N << QSize(60, 30) << QPoint(7, 7);
-    QTest::newRow("left soft margin 4") << int(StyleButton::Soft) << 1 << N << QSize(60, 30) << QPoint(4, 7);
-    QTest::newRow("top") << int(StyleButton::Flat) << 3 << N << QSize(60, 40) << QPoint(22, 4);
-    QTest::newRow("bottom") << int(StyleButton::Flat) << 4 << N << QSize(60, 40) << QPoint(22, 20);
-    QTest::newRow("unknown alignment at origin") << int(StyleButton::Flat) << 9 << N << QSize(60, 40) << QPoint(0, 0);
+    QTest::newRow("pill right") << int(ButtonLook::Pill) << 2 << N << QSize(100, 30) << QPoint(77, 7);
+    QTest::newRow("pill right pressed") << int(ButtonLook::Pill) << 2 << P << QSize(100, 30) << QPoint(78, 8);
+    QTest::newRow("centre 101 rounds down to even") << int(ButtonLook::Standard) << 0 << N << QSize(101, 31) << QPoint(42, 8);
+    QTest::newRow("centre 103 rounds up to even") << int(ButtonLook::Standard) << 0 << N << QSize(103, 29) << QPoint(44, 6);
+    QTest::newRow("left rounded margin 5") << int(ButtonLook::Rounded) << 1 << N << QSize(60, 30) << QPoint(5, 7);
+    QTest::newRow("left gradient margin 5") << int(ButtonLook::Gradient) << 1 << N << QSize(60, 30) << QPoint(5, 7);
+    QTest::newRow("left shiny margin 7") << int(ButtonLook::Shiny) << 1 << N << QSize(60, 30) << QPoint(7, 7);
+    QTest::newRow("left soft margin 4") << int(ButtonLook::Soft) << 1 << N << QSize(60, 30) << QPoint(4, 7);
+    QTest::newRow("top") << int(ButtonLook::Flat) << 3 << N << QSize(60, 40) << QPoint(22, 4);
+    QTest::newRow("bottom") << int(ButtonLook::Flat) << 4 << N << QSize(60, 40) << QPoint(22, 20);
+    QTest::newRow("unknown alignment at origin") << int(ButtonLook::Flat) << 9 << N << QSize(60, 40) << QPoint(0, 0);
 }
 
 void TestPaint::iconPosition()
@@ -573,39 +576,34 @@ void TestPaint::iconPosition()
     QFETCH(int, state);
     QFETCH(QSize, size);
     QFETCH(QPoint, topLeft);
-    PaintRig rig;
-    rig.m_Style = style;
-    rig.m_Caption.clear();
-    rig.m_ButtonState = state;
-    rig.m_Icon = solidIcon(8, QColor(255, 0, 255)); // scaled to IconSize
-    rig.m_IconSize = 16;
-    rig.m_IconAlign = align;
-    rig.layoutFor(size.width(), size.height());
-    rig.Refresh();
-    QCOMPARE(boxOf(rig.surface().image(), kMagenta), QRect(topLeft, QSize(16, 16)));
+    ButtonLook look;
+    look.style = style;
+    look.state = state;
+    look.icon = solidIcon(8, QColor(255, 0, 255)); // scaled to IconSize
+    look.iconSize = 16;
+    look.iconAlign = align;
+    QCOMPARE(boxOf(paint(look, size.width(), size.height())->image(), kMagenta), QRect(topLeft, QSize(16, 16)));
 }
 
 void TestPaint::highlightCastsAGreyIconShadow()
 {
-    PaintRig rig;
-    rig.m_Style = StyleButton::Highlight;
-    rig.m_Caption.clear();
-    rig.m_ButtonState = HOT;
-    rig.m_Icon = solidIcon(16, QColor(255, 0, 255));
-    rig.m_IconSize = 16;
-    rig.m_IconAlign = 0;
-    rig.layoutFor(60, 30); // icon box at (22, 7)
-    rig.Refresh();
-    const QImage &image = rig.surface().image();
+    ButtonLook look;
+    look.style = ButtonLook::Highlight;
+    look.state = HOT;
+    look.icon = solidIcon(16, QColor(255, 0, 255));
+    look.iconSize = 16;
+    look.iconAlign = 0;
+    const auto button = paint(look, 60, 30); // icon box at (22, 7)
+    const QImage &image = button->image();
     const OleColor grey = RGB(128, 128, 128), face = Lighten(kHighlight, 176);
     QCOMPARE(boxOf(image, kMagenta), QRect(20, 5, 16, 16)); // drawn again 2 pixels up and left
     QCOMPARE(boxOf(image, grey), QRect(22, 7, 16, 16));
     QCOMPARE(at(image, 38, 23), face); // the (S + 1)-wide box has no icon there
     QCOMPARE(at(image, 21, 21), face);
 
-    rig.m_ButtonState = N;
-    rig.Refresh();
-    QCOMPARE(count(rig.surface().image(), grey), 0);
+    button->look.state = N;
+    button->repaint();
+    QCOMPARE(count(button->image(), grey), 0);
 }
 
 void TestPaint::pillCoversItsWholeShape_data()
@@ -625,18 +623,18 @@ void TestPaint::pillCoversItsWholeShape()
     // from the pattern (corner blocks included), none from what was there before.
     QFETCH(int, state);
     QFETCH(QSize, size);
-    PaintRig rig;
-    rig.m_Style = StyleButton::Pill;
-    rig.m_Caption.clear();
-    rig.m_ButtonState = state;
-    rig.layoutFor(size.width(), size.height());
+    Painted button;
+    button.look = lookAt(size.width(), size.height());
+    button.look.style = ButtonLook::Pill;
+    button.look.state = state;
+    button.surface.resize(size.width(), size.height());
     const OleColor sentinel = RGB(1, 254, 3);
-    rig.surface().setBackColor(sentinel);
-    rig.Refresh();
-    for (const QRect &run : rig.windowRegion())
+    button.surface.setBackColor(sentinel);
+    button.repaint();
+    for (const QRect &run : RegionForStyle(ButtonLook::Pill, size.width(), size.height()))
         for (int y = run.top(); y <= run.bottom(); ++y)
             for (int x = run.left(); x <= run.right(); ++x)
-                QVERIFY2(at(rig, x, y) != sentinel, qPrintable(QStringLiteral("(%1,%2)").arg(x).arg(y)));
+                QVERIFY2(at(button, x, y) != sentinel, qPrintable(QStringLiteral("(%1,%2)").arg(x).arg(y)));
 }
 
 void TestPaint::windowShapeFollowsTheStyle_data()
@@ -644,13 +642,13 @@ void TestPaint::windowShapeFollowsTheStyle_data()
     QTest::addColumn<int>("style");
     QTest::addColumn<QRegion>("expected");
     const int w = 57, h = 23;
-    QTest::newRow("standard") << int(StyleButton::Standard) << QRegion(0, 0, w, h);
-    QTest::newRow("themed") << int(StyleButton::Themed) << QRegion(0, 0, w, h);
-    QTest::newRow("rounded") << int(StyleButton::Rounded) << MakeCutCornerRegion(w, h);
-    QTest::newRow("gradient") << int(StyleButton::Gradient) << MakeCutCornerRegion(w, h);
-    QTest::newRow("soft") << int(StyleButton::Soft) << MakeBevelCornerRegion(w, h);
-    QTest::newRow("shiny") << int(StyleButton::Shiny) << MakeBevelCornerRegion(w, h);
-    QTest::newRow("pill") << int(StyleButton::Pill) << MakeRoundRegion(w, h);
+    QTest::newRow("standard") << int(ButtonLook::Standard) << QRegion(0, 0, w, h);
+    QTest::newRow("themed") << int(ButtonLook::Themed) << QRegion(0, 0, w, h);
+    QTest::newRow("rounded") << int(ButtonLook::Rounded) << MakeCutCornerRegion(w, h);
+    QTest::newRow("gradient") << int(ButtonLook::Gradient) << MakeCutCornerRegion(w, h);
+    QTest::newRow("soft") << int(ButtonLook::Soft) << MakeBevelCornerRegion(w, h);
+    QTest::newRow("shiny") << int(ButtonLook::Shiny) << MakeBevelCornerRegion(w, h);
+    QTest::newRow("pill") << int(ButtonLook::Pill) << MakeRoundRegion(w, h);
     QTest::newRow("unknown style") << 42 << QRegion(0, 0, w, h);
 }
 
@@ -658,31 +656,27 @@ void TestPaint::windowShapeFollowsTheStyle()
 {
     QFETCH(int, style);
     QFETCH(QRegion, expected);
-    PaintRig rig;
-    rig.m_Style = style;
-    rig.layoutFor(57, 23);
-    QCOMPARE(rig.windowRegion(), expected);
+    QCOMPARE(RegionForStyle(style, 57, 23), expected);
 }
 
 void TestPaint::themedFallsBackWhenNoThemeDraws()
 {
-    PaintRig rig;
-    rig.m_Style = StyleButton::Themed;
-    rig.m_NonThemeStyle = StyleButton::Etched;
-    rig.m_Caption.clear();
-    rig.layoutFor(50, 24);
+    ButtonLook look;
+    look.style = ButtonLook::Themed;
+    look.nonThemeStyle = ButtonLook::Etched;
+    const auto button = paint(look, 50, 24);
+    QCOMPARE(button->outcome.style, int(ButtonLook::Themed)); // a theme drew it
 
-    rig.Refresh();
-    QCOMPARE(rig.Style(), int(StyleButton::Themed)); // a theme drew it
-
-    setThemeAvailable(false);
-    rig.Refresh();
-    setThemeAvailable(true);
-    QCOMPARE(rig.Style(), int(StyleButton::Etched));
-    QCOMPARE(count(rig.surface().image(), kFace), 50 * 24); // this paint shows the face only
-    rig.Refresh();
-    QCOMPARE(at(rig, 0, 0), kShadow); // the next one the fallback look
-    QCOMPARE(at(rig, 1, 1), kWindow);
+    {
+        const ScopedThemeAvailable noTheme(false);
+        button->repaint();
+    }
+    QCOMPARE(button->outcome.style, int(ButtonLook::Etched));
+    QCOMPARE(count(button->image(), kFace), 50 * 24); // this paint shows the face only
+    button->look.style = button->outcome.style;
+    button->repaint();
+    QCOMPARE(at(*button, 0, 0), kShadow); // the next one the fallback look
+    QCOMPARE(at(*button, 1, 1), kWindow);
 }
 
 void TestPaint::captionFormatFollowsCaptionAlign_data()
@@ -726,22 +720,23 @@ void TestPaint::badInputNeverCrashes()
     QFETCH(QSize, size);
     QFETCH(int, iconSize);
     QFETCH(int, state);
-    PaintRig rig;
-    rig.m_Style = style;
-    rig.m_NonThemeStyle = 99;
-    rig.m_CaptionAlign = 77;
-    rig.m_Caption = QStringLiteral("&&&& & x\n y");
-    rig.m_Icon = solidIcon(4, Qt::red);
-    rig.m_IconSize = iconSize;
-    rig.m_IconAlign = 2;
-    rig.m_ButtonState = state;
-    rig.m_UseCustomColors = true;
-    rig.m_BackColor = 0x80FFFFFFu; // a system-colour reference that cannot be resolved
-    rig.m_HighlightColor = 0xFFFFFFFFu;
-    rig.layoutFor(size.width(), size.height());
-    rig.Refresh();
-    rig.Refresh();
-    QCOMPARE(rig.surface().width(), size.width());
+    Painted button;
+    button.look.layOut(size.width(), size.height(), 77); // no such alignment
+    button.look.style = style;
+    button.look.nonThemeStyle = 99;
+    button.look.caption = QStringLiteral("&&&& & x\n y");
+    button.look.icon = solidIcon(4, Qt::red);
+    button.look.iconSize = iconSize;
+    button.look.iconAlign = 2;
+    button.look.state = state;
+    button.look.useCustomColors = true;
+    button.look.backColor = 0x80FFFFFFu; // a system-colour reference that cannot be resolved
+    button.look.highlightColor = 0xFFFFFFFFu;
+    button.surface.resize(size.width(), size.height());
+    button.repaint();
+    button.look.style = button.outcome.style;
+    button.repaint();
+    QCOMPARE(button.surface.width(), size.width());
 }
 
 QTEST_MAIN(TestPaint)

@@ -1,6 +1,7 @@
 // The persisted property set: typed values through its text form, defaults on reading,
 // defaults left out on writing, and damaged or partial sets.
 #include "propertybag.h"
+#include "storage_state.h"
 
 #include <QImage>
 #include <QRandomGenerator>
@@ -13,6 +14,8 @@ class TestPropertyBag : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { host::resetStorageState(); }
+
     void intRoundTrip_data();
     void intRoundTrip();
     void stringRoundTrip_data();

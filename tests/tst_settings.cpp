@@ -1,5 +1,6 @@
 // The settings entries: keys and sections as stored by earlier runs, defaults, conversions.
 #include "app_fixture.h"
+#include "app_state.h"
 
 #include <QSettings>
 
@@ -10,6 +11,8 @@ class tst_Settings : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
+
     void emptyStoreGivesEveryDefault();
     void imageKeysKeepTheirLeadingBlank();
     void sectionsAreStoredUnderTheirOldNames();

@@ -4,13 +4,16 @@
 #include "sb_properties.h"
 
 #include "aboutbox.h"
+#include "app_state.h"
 #include "controlhost.h"
 #include "form1_design.h"
 #include "hostapp.h"
 #include "propertybag.h"
 #include "stylebutton.h"
+#include "stylebutton_state.h"
 #include "syscolours.h"
 #include "tooltip.h"
+#include "windows_state.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -36,9 +39,10 @@ public:
 
 std::unique_ptr<Probe> loadedButton(const QString &setText = QString(), bool userMode = true)
 {
-    host::ControlHost::setAmbientUserMode(userMode);
-    auto button = std::make_unique<Probe>();
-    host::ControlHost::setAmbientUserMode(true);
+    auto button = [userMode] {
+        const host::ScopedAmbientUserMode mode(userMode);
+        return std::make_unique<Probe>();
+    }();
     button->setObjectName(QStringLiteral("StyleButton1"));
     button->UserControl_ReadProperties(PropertyBag::fromText(setText));
     button->resize(90, 30);
@@ -46,10 +50,10 @@ std::unique_ptr<Probe> loadedButton(const QString &setText = QString(), bool use
     return button;
 }
 
-void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button)
+void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPointF at = QPointF(10, 10))
 {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-    QMouseEvent event(type, QPointF(10, 10), w->mapToGlobal(QPointF(10, 10)), button, held, Qt::NoModifier);
+    QMouseEvent event(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &event);
 }
 
@@ -62,7 +66,8 @@ void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, qu
 }
 
 // Plays a sequence of user actions: L left click, R right click, M middle click,
-// D left double click (the second click of it; Qt's order), S Space press and release,
+// D left double click (the second click of it; Qt's order), O left press released outside
+// the control (the pointer grabbed, as Qt does), S Space press and release,
 // s Space press only, r a Space auto-repeat, t an unflagged one, u Space release, E Enter
 // press and release.
 void play(QWidget *w, const QString &actions)
@@ -81,6 +86,10 @@ void play(QWidget *w, const QString &actions)
             sendMouse(w, QEvent::MouseButtonPress, Qt::LeftButton);
             sendMouse(w, QEvent::MouseButtonDblClick, Qt::LeftButton);
             sendMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton);
+            break;
+        case 'O':
+            sendMouse(w, QEvent::MouseButtonPress, Qt::LeftButton);
+            sendMouse(w, QEvent::MouseButtonRelease, Qt::LeftButton, QPointF(w->width() + 5, 10));
             break;
         case 'S':
             sendKey(w, QEvent::KeyPress, Qt::Key_Space);
@@ -127,6 +136,7 @@ class TestStyleButton : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetAppState(); }
     void cleanup();
 
     void freshVersusLoadedDefaults_data();
@@ -146,6 +156,7 @@ private slots:
 
     void clicksAndState_data();
     void clicksAndState();
+    void fontChangeLaysTheCaptionOutAgain();
     void enabledFalseThenTrue();
     void layoutStepMinimumSize_data();
     void layoutStepMinimumSize();
@@ -175,9 +186,7 @@ private slots:
 
 void TestStyleButton::cleanup()
 {
-    host::clearSysColorOverrides();
-    host::ControlHost::setAmbientUserMode(true);
-    setMouseTrackingCallsPresent(true);
+    resetAppState();
 }
 
 // --- defaults and persistence ---------------------------------------------------------------
@@ -452,6 +461,8 @@ void TestStyleButton::clicksAndState_data()
     QTest::newRow("right click") << push << "R" << 0 << normal << false;
     QTest::newRow("middle click") << push << "M" << 0 << normal << false;
     QTest::newRow("right then left") << push << "RL" << 1 << hot << false;
+    QTest::newRow("released outside") << push << "O" << 0 << hot << false;
+    QTest::newRow("released outside, then a click") << push << "OL" << 1 << hot << false;
     QTest::newRow("double click") << push << "LD" << 1 << hot << false;
     QTest::newRow("right double click") << push << "RD" << 0 << hot << false;
     QTest::newRow("space") << push << "S" << 1 << hot << false;
@@ -482,6 +493,23 @@ void TestStyleButton::clicksAndState()
     QCOMPARE(clickSpy.count(), clicks);
     QCOMPARE(button->Value(), value);
     QCOMPARE(button->buttonState(), state);
+}
+
+void TestStyleButton::fontChangeLaysTheCaptionOutAgain()
+{
+    auto button = loadedButton();
+    button->setCaption(QStringLiteral("WWW"));
+    const QImage small = button->surface().image().copy();
+    QFont big = button->Font();
+    big.setPixelSize(22);
+    button->setFont(big);
+    QVERIFY2(button->surface().image() != small, "the caption kept the old font");
+
+    // The same as a control that had the font from the start.
+    auto fresh = loadedButton();
+    fresh->setFont(big);
+    fresh->setCaption(QStringLiteral("WWW"));
+    QCOMPARE(button->surface().image(), fresh->surface().image());
 }
 
 void TestStyleButton::enabledFalseThenTrue()
@@ -646,7 +674,7 @@ void TestStyleButton::themeAndColourChangesRepaint()
 
 void TestStyleButton::noTrackingCallNoSubclassing()
 {
-    setMouseTrackingCallsPresent(false);
+    const ScopedMouseTrackingCalls absent(false);
     auto button = loadedButton();
     QVERIFY(!button->canTrackMouse());
     QVERIFY(button->subclasser().entries().empty());

@@ -1,5 +1,6 @@
 // Subclassing: entries and message tables, which messages reach the control and when
 // (before or after the window's own handling), and the one-shot leave notice.
+#include "stylebutton_state.h"
 #include "subclass.h"
 
 #include <QKeyEvent>
@@ -67,6 +68,8 @@ class TestSubclass : public QObject
     Q_OBJECT
 
 private slots:
+    void init() { resetStyleButtonState(); }
+
     void messageTable_data();
     void messageTable();
     void addMsgFillsTheChosenTables_data();
@@ -368,9 +371,11 @@ void TestSubclass::trackingCallsCanBeAbsent()
     QVERIFY(HasExport(QStringLiteral("_TrackMouseEvent"), QStringLiteral("comctl32")));
     QVERIFY(!HasExport(QStringLiteral("trackmouseevent"), QStringLiteral("User32")));
     QVERIFY(!HasExport(QStringLiteral("TrackMouseEvent"), QStringLiteral("Kernel32")));
-    setMouseTrackingCallsPresent(false);
-    QVERIFY(!HasExport(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32")));
-    setMouseTrackingCallsPresent(true);
+    {
+        const ScopedMouseTrackingCalls absent(false);
+        QVERIFY(!HasExport(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32")));
+    }
+    QVERIFY(HasExport(QStringLiteral("TrackMouseEvent"), QStringLiteral("User32")));
 }
 
 QTEST_MAIN(TestSubclass)

@@ -2,6 +2,7 @@
 // messages and filter handling.
 #include "cube_files.h"
 #include "ctexture.h"
+#include "cube_state.h"
 #include "msgbox.h"
 #include "texturereaders.h"
 
@@ -45,10 +46,11 @@ class TextureTest : public QObject
 private slots:
     void init()
     {
+        resetCubeState();
         m_messages.clear();
         host::setMsgBoxHandler([this](const QString &text) { m_messages << text; });
     }
-    void cleanup() { host::setMsgBoxHandler({}); }
+    void cleanup() { resetCubeState(); }
 
     void readerGivesAlignedBottomUpPixels_data()
     {
@@ -200,7 +202,9 @@ private slots:
         cTexture texture;
         texture.setFilter(2);
         try {
-            texture.loadTexture(path, fileType);
+            const QString refusal = texture.loadTexture(path, fileType);
+            if (!refusal.isEmpty())
+                m_messages << refusal; // shown by the form that loads it
             QVERIFY(!throws);
             QCOMPARE(texture.getFilter(), 0);
         } catch (const texture::TextureError &error) {
@@ -216,7 +220,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("Side 1.bmp"));
         cTexture texture;
-        texture.loadTexture(path, cTexture::Bitmap);
+        QVERIFY(texture.loadTexture(path, cTexture::Bitmap).isEmpty());
         QVERIFY(QFile::exists(path));
         QCOMPARE(QFile(path).size(), 0);
         QVERIFY(m_messages.isEmpty());
@@ -228,7 +232,7 @@ private slots:
         cTexture texture;
         const QString path = QStringLiteral("/nonexistent-folder/Side 2.bmp");
         try {
-            texture.loadTexture(path, cTexture::Bitmap);
+            (void)texture.loadTexture(path, cTexture::Bitmap);
             QFAIL("no error for a path that cannot be created");
         } catch (const texture::TextureError &error) {
             QVERIFY(QString::fromStdString(error.what()).contains(path));

@@ -8,7 +8,7 @@
 //
 // Colours are 0x00BBGGRR in hex. The PNG holds the control's W x H surface exactly as
 // painted (pixels outside the window shape are left as painted).
-#include "painters.h"
+#include "look.h"
 
 #include "syscolours.h"
 
@@ -26,8 +26,8 @@ namespace {
 
 struct Options
 {
-    int style = StyleButton::Standard;
-    int state = StyleButton::Normal;
+    int style = ButtonLook::Standard;
+    int state = ButtonLook::Normal;
     bool disabled = false;
     bool focus = false;
     int width = 137, height = 57;
@@ -84,9 +84,9 @@ std::optional<QString> parse(const QStringList &args, Options &o)
         } else if (a == QLatin1String("--state")) {
             if (!next(v))
                 return QStringLiteral("--state needs a value");
-            if (v == QLatin1String("normal")) o.state = StyleButton::Normal;
-            else if (v == QLatin1String("hot")) o.state = StyleButton::Hot;
-            else if (v == QLatin1String("pressed")) o.state = StyleButton::Pressed;
+            if (v == QLatin1String("normal")) o.state = ButtonLook::Normal;
+            else if (v == QLatin1String("hot")) o.state = ButtonLook::Hot;
+            else if (v == QLatin1String("pressed")) o.state = ButtonLook::Pressed;
             else if (v == QLatin1String("disabled")) o.disabled = true;
             else return QStringLiteral("unknown state ") + v;
         } else if (a == QLatin1String("--focus")) {
@@ -142,29 +142,30 @@ std::optional<QString> parse(const QStringList &args, Options &o)
     return std::nullopt;
 }
 
-// Paints one control as the options say and returns its surface.
+// Paints one button as the options say and returns its surface.
 QImage render(const Options &o)
 {
-    PaintRig rig;
-    rig.m_Caption = o.caption;
-    rig.m_Style = o.style;
-    rig.m_NonThemeStyle = StyleButton::Standard;
-    rig.m_UseCustomColors = o.customColors;
+    ButtonLook look;
+    look.caption = o.caption;
+    look.style = o.style;
+    look.nonThemeStyle = ButtonLook::Standard;
+    look.useCustomColors = o.customColors;
     // A fresh control's colours: the system ones, resolved when it is made.
-    rig.m_BackColor = o.back.value_or(TranslateColor(systemColourRef(COLOR_BTNFACE)));
-    rig.m_HighlightColor = o.highlight.value_or(TranslateColor(systemColourRef(COLOR_HIGHLIGHT)));
-    rig.m_FontColor = o.font.value_or(TranslateColor(systemColourRef(COLOR_BTNTEXT)));
-    rig.m_FontHighlightColor = o.fontHighlight.value_or(TranslateColor(systemColourRef(COLOR_BTNTEXT)));
-    rig.m_ButtonType = o.toggle ? StyleButton::Toggle : StyleButton::Push;
-    rig.m_Value = o.value;
-    rig.m_Enabled = !o.disabled;
-    rig.m_ButtonState = o.state;
-    rig.m_HasFocus = o.focus;
-    rig.m_UserMode = !o.designMode;
-    rig.m_CaptionAlign = 0;
-    rig.layoutFor(o.width, o.height);
-    rig.Refresh();
-    return rig.surface().image().copy();
+    look.backColor = o.back.value_or(TranslateColor(systemColourRef(COLOR_BTNFACE)));
+    look.highlightColor = o.highlight.value_or(TranslateColor(systemColourRef(COLOR_HIGHLIGHT)));
+    look.fontColor = o.font.value_or(TranslateColor(systemColourRef(COLOR_BTNTEXT)));
+    look.fontHighlightColor = o.fontHighlight.value_or(TranslateColor(systemColourRef(COLOR_BTNTEXT)));
+    look.buttonType = o.toggle ? ButtonLook::Toggle : ButtonLook::Push;
+    look.value = o.value;
+    look.enabled = !o.disabled;
+    look.state = o.state;
+    look.hasFocus = o.focus;
+    look.userMode = !o.designMode;
+    look.layOut(o.width, o.height);
+    Surface surface;
+    surface.resize(o.width, o.height);
+    paintButton(surface, look);
+    return surface.image();
 }
 
 const char *const kStyleNames[] = {"Standard", "Thin", "Flat", "Etched", "Highlight", "Rounded",
@@ -191,7 +192,7 @@ QImage gallery()
         for (int c = 0; c < cols; ++c) {
             Options o;
             o.style = style;
-            o.state = c % 4 == 3 ? StyleButton::Normal : c % 4 + 1;
+            o.state = c % 4 == 3 ? ButtonLook::Normal : c % 4 + 1;
             o.disabled = c % 4 == 3;
             o.focus = c >= 4;
             o.caption = QStringLiteral("&Show Cube");

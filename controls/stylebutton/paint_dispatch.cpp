@@ -1,4 +1,4 @@
-// Refresh: clears the surface, settles the state to draw, paints the look of the current
+// paintButton: clears the surface, settles the state to draw, paints the look of the
 // style, then the caption and the icon. Also the layout rules and the window shapes.
 #include "painters.h"
 
@@ -39,10 +39,10 @@ quint32 CaptionFormatFor(int captionAlign, quint32 previous)
 int IconMarginFor(int style)
 {
     switch (style) {
-    case StyleButton::Rounded:
-    case StyleButton::Gradient: return 5;
-    case StyleButton::Shiny:
-    case StyleButton::Pill: return 7;
+    case ButtonLook::Rounded:
+    case ButtonLook::Gradient: return 5;
+    case ButtonLook::Shiny:
+    case ButtonLook::Pill: return 7;
     default: return 4;
     }
 }
@@ -64,88 +64,86 @@ QPoint IconPosition(int iconAlign, int size, int margin, int width, int height)
 QRegion RegionForStyle(int style, int width, int height)
 {
     switch (style) {
-    case StyleButton::Rounded:
-    case StyleButton::Gradient: return MakeCutCornerRegion(width, height);
-    case StyleButton::Soft:
-    case StyleButton::Shiny: return MakeBevelCornerRegion(width, height);
-    case StyleButton::Pill: return MakeRoundRegion(width, height);
+    case ButtonLook::Rounded:
+    case ButtonLook::Gradient: return MakeCutCornerRegion(width, height);
+    case ButtonLook::Soft:
+    case ButtonLook::Shiny: return MakeBevelCornerRegion(width, height);
+    case ButtonLook::Pill: return MakeRoundRegion(width, height);
     default: return QRegion(0, 0, std::max(width, 0), std::max(height, 0));
     }
 }
 
-void StyleButton::ApplyRegion()
+void ButtonLook::layOut(int width, int height, int captionAlign)
 {
-    const int w = m_Surface.image().isNull() ? width() : m_Surface.width();
-    const int h = m_Surface.image().isNull() ? height() : m_Surface.height();
-    m_WindowRegion = RegionForStyle(m_Style, w, h);
-    setMask(m_WindowRegion);
+    clientRect = ClientRectFor(width, height);
+    textRect = TextRectFor(width, height);
+    captionFormat = CaptionFormatFor(captionAlign, captionFormat);
 }
 
 // --- the simple looks -------------------------------------------------------------------
 
-OleColor FaceColour(const StyleButton &button, OleColor custom, OleColor system)
+OleColor FaceColour(const ButtonLook &look, OleColor custom, OleColor system)
 {
-    return button.UseCustomColors() ? TranslateColor(custom) : system;
+    return look.useCustomColors ? TranslateColor(custom) : system;
 }
 
-void PaintSimple(StyleButton &button, int style, int state)
+void PaintSimple(Surface &s, const ButtonLook &look, int style, int state)
 {
-    Surface &s = button.surface();
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
     const OleColor face = GetSysColor(COLOR_BTNFACE);
-    const OleColor back = FaceColour(button, button.BackColor(), face);
-    const OleColor lit = FaceColour(button, button.HighlightColor(), face);
+    const OleColor back = FaceColour(look, look.backColor, face);
+    const OleColor lit = FaceColour(look, look.highlightColor, face);
 
     switch (style) {
-    case StyleButton::Standard:
-        s.setBackColor(state == StyleButton::Normal ? back : lit);
-        DrawEdgeBox(dc, 0, 0, w, h, state == StyleButton::Pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+    case ButtonLook::Standard:
+        s.setBackColor(state == ButtonLook::Normal ? back : lit);
+        DrawEdgeBox(dc, 0, 0, w, h, state == ButtonLook::Pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
         break;
-    case StyleButton::Thin: {
-        const bool plain = state == StyleButton::Normal || state == StyleButton::Disabled;
+    case ButtonLook::Thin: {
+        const bool plain = state == ButtonLook::Normal || state == ButtonLook::Disabled;
         s.setBackColor(plain ? back : lit);
-        if (state == StyleButton::Pressed)
+        if (state == ButtonLook::Pressed)
             DrawEdgeBox(dc, 0, 0, w, h, BDR_SUNKENOUTER, BF_RECT);
-        else if (state == StyleButton::Disabled)
+        else if (state == ButtonLook::Disabled)
             FrameBox(dc, 0, 0, w - 1, h - 1, s.backColor()); // flat
         else
             DrawEdgeBox(dc, 0, 0, w, h, BDR_RAISEDINNER, BF_RECT);
         break;
     }
-    case StyleButton::Flat: {
-        const bool plain = state == StyleButton::Normal || state == StyleButton::Disabled;
+    case ButtonLook::Flat: {
+        const bool plain = state == ButtonLook::Normal || state == ButtonLook::Disabled;
         s.setBackColor(plain ? back : lit);
-        if (state == StyleButton::Normal) {
+        if (state == ButtonLook::Normal) {
             FrameBox(dc, 0, 0, w - 1, h - 1, back);
-        } else if (state == StyleButton::Hot) {
+        } else if (state == ButtonLook::Hot) {
             DrawEdgeBox(dc, 0, 0, w, h, BDR_RAISEDINNER, BF_RECT);
-        } else if (state == StyleButton::Pressed) {
+        } else if (state == ButtonLook::Pressed) {
             DrawEdgeBox(dc, 0, 0, w, h, BDR_SUNKENOUTER, BF_RECT);
-        } else if (state == StyleButton::Disabled) {
+        } else if (state == ButtonLook::Disabled) {
             FrameBox(dc, 0, 0, w - 1, h - 1, s.backColor());
         }
         break;
     }
-    case StyleButton::Etched: {
+    case ButtonLook::Etched: {
         s.setBackColor(back);
         const OleColor shadow = GetSysColor(COLOR_BTNSHADOW);
         OleColor f = back;
-        if (state == StyleButton::Hot)
-            f = button.UseCustomColors() ? BlendHalf(TranslateColor(button.HighlightColor()), back)
+        if (state == ButtonLook::Hot)
+            f = look.useCustomColors ? BlendHalf(TranslateColor(look.highlightColor), back)
                                          : BlendHalf(shadow, face);
-        else if (state == StyleButton::Pressed)
-            f = FaceColour(button, button.HighlightColor(), shadow);
-        const RECT &text = button.textRect();
+        else if (state == ButtonLook::Pressed)
+            f = FaceColour(look, look.highlightColor, shadow);
+        const RECT &text = look.textRect;
         FillRectColor(dc, text.left, text.top, text.right, text.bottom, f);
         DrawEtchedFrame(s, 0, 0, w - 1, h - 1, shadow, GetSysColor(COLOR_WINDOW), f);
         break;
     }
-    case StyleButton::Highlight: {
+    case ButtonLook::Highlight: {
         // The fills cover the whole surface; its background never shows.
-        if (state == StyleButton::Hot || state == StyleButton::Pressed) {
-            const OleColor accent = FaceColour(button, button.HighlightColor(), GetSysColor(COLOR_HIGHLIGHT));
-            FillBox(dc, 0, 0, w - 1, h - 1, Lighten(accent, state == StyleButton::Hot ? 176 : 128));
+        if (state == ButtonLook::Hot || state == ButtonLook::Pressed) {
+            const OleColor accent = FaceColour(look, look.highlightColor, GetSysColor(COLOR_HIGHLIGHT));
+            FillBox(dc, 0, 0, w - 1, h - 1, Lighten(accent, state == ButtonLook::Hot ? 176 : 128));
             FrameBox(dc, 0, 0, w - 1, h - 1, accent);
         } else {
             FillBox(dc, 0, 0, w, h, Lighten(back, 32));
@@ -161,23 +159,22 @@ void PaintSimple(StyleButton &button, int style, int state)
 
 namespace {
 
-OleColor captionColour(const StyleButton &button, int state)
+OleColor captionColour(const ButtonLook &look, int state)
 {
-    if (state == StyleButton::Disabled)
+    if (state == ButtonLook::Disabled)
         return GetSysColor(COLOR_GRAYTEXT);
-    if (!button.UseCustomColors())
+    if (!look.useCustomColors)
         return GetSysColor(COLOR_BTNTEXT);
-    const bool lit = state == StyleButton::Hot || state == StyleButton::Pressed;
-    return TranslateColor(lit ? button.FontHighlightColor() : button.FontColor());
+    const bool lit = state == ButtonLook::Hot || state == ButtonLook::Pressed;
+    return TranslateColor(lit ? look.fontHighlightColor : look.fontColor);
 }
 
-void DrawCaption(StyleButton &button, int state)
+void DrawCaption(Surface &s, const ButtonLook &look, int state)
 {
-    Surface &s = button.surface();
     const OleColor saved = s.foreColor();
-    s.setForeColor(captionColour(button, state));
-    const RECT &r = button.textRect();
-    DrawText(s, button.Caption(), r.left, r.top, r.right, r.bottom, button.captionFormat());
+    s.setForeColor(captionColour(look, state));
+    const RECT &r = look.textRect;
+    DrawText(s, look.caption, r.left, r.top, r.right, r.bottom, look.captionFormat);
     s.setForeColor(saved);
 }
 
@@ -207,18 +204,19 @@ void castShadow(QImage &dc, int x, int y, int size)
     }
 }
 
-void DrawIcon(StyleButton &button, int state, int margin)
+// `style` is the one after this paint: a Themed look that fell back to Highlight casts the
+// shadow already.
+void DrawIcon(Surface &s, const ButtonLook &look, int style, int state, int margin)
 {
-    const QPixmap icon = button.Icon();
+    const QPixmap &icon = look.icon;
     if (icon.isNull())
         return;
-    QImage &dc = button.surface().image();
-    const int size = button.IconSize();
-    QPoint at = IconPosition(button.IconAlign(), size, margin, button.surface().width(),
-                             button.surface().height());
-    if (state == StyleButton::Pressed)
+    QImage &dc = s.image();
+    const int size = look.iconSize;
+    QPoint at = IconPosition(look.iconAlign, size, margin, s.width(), s.height());
+    if (state == ButtonLook::Pressed)
         at += QPoint(1, 1);
-    if (state == StyleButton::Hot && button.Style() == StyleButton::Highlight) {
+    if (state == ButtonLook::Hot && style == ButtonLook::Highlight) {
         paintIcon(dc, icon, at.x(), at.y(), size);
         castShadow(dc, at.x(), at.y(), size);
         at -= QPoint(2, 2);
@@ -228,74 +226,71 @@ void DrawIcon(StyleButton &button, int state, int margin)
 
 } // namespace
 
-// --- Refresh ----------------------------------------------------------------------------
+// --- paintButton ------------------------------------------------------------------------
 
-void StyleButton::Refresh()
+PaintOutcome paintButton(Surface &s, const ButtonLook &look)
 {
-    Surface &s = m_Surface;
-    if (s.image().isNull()) {
-        update();
-        return; // nothing laid out yet
-    }
+    Q_ASSERT(!s.image().isNull()); // the caller lays the surface out first
+    s.setFont(look.font);
     s.clear();
     // Taken before painting: a Themed paint that falls back keeps the margin of Themed.
-    const int iconMargin = IconMarginFor(m_Style);
+    const int iconMargin = IconMarginFor(look.style);
 
-    // The state to draw; it stays in ButtonState afterwards.
-    if (m_Style != Rounded && !m_UserMode)
-        m_ButtonState = Hot; // a form designer shows the button hot
-    if (m_ButtonType == Toggle && m_Value)
-        m_ButtonState = Pressed;
-    if (!m_Enabled) {
-        m_ButtonState = Disabled;
+    PaintOutcome outcome{look.state, look.style};
+    if (look.style != ButtonLook::Rounded && !look.userMode)
+        outcome.state = ButtonLook::Hot; // a form designer shows the button hot
+    if (look.buttonType == ButtonLook::Toggle && look.value)
+        outcome.state = ButtonLook::Pressed;
+    if (!look.enabled) {
+        outcome.state = ButtonLook::Disabled;
         s.setBackColor(GetSysColor(COLOR_BTNFACE));
     }
-    const int state = m_ButtonState;
+    const int state = outcome.state;
 
     try {
-        switch (m_Style) {
-        case Standard:
-        case Thin:
-        case Flat:
-        case Etched:
-        case Highlight:
-            PaintSimple(*this, m_Style, state);
+        switch (look.style) {
+        case ButtonLook::Standard:
+        case ButtonLook::Thin:
+        case ButtonLook::Flat:
+        case ButtonLook::Etched:
+        case ButtonLook::Highlight:
+            PaintSimple(s, look, look.style, state);
             break;
-        case Rounded:
-            if (m_UseCustomColors)
-                PaintRoundedCustom(*this, state);
+        case ButtonLook::Rounded:
+            if (look.useCustomColors)
+                PaintRoundedCustom(s, look, state);
             else
-                PaintRounded(*this, state);
+                PaintRounded(s, look, state);
             break;
-        case Themed: {
+        case ButtonLook::Themed: {
             s.setBackColor(GetSysColor(COLOR_BTNFACE));
-            const int themeState = (state == Normal && m_HasFocus) ? PBS_DEFAULTED : state;
-            const QRect client(m_ClientRect.left, m_ClientRect.top,
-                               m_ClientRect.right - m_ClientRect.left, m_ClientRect.bottom - m_ClientRect.top);
+            const int themeState = (state == ButtonLook::Normal && look.hasFocus) ? PBS_DEFAULTED : state;
+            const RECT &c = look.clientRect;
+            const QRect client(c.left, c.top, c.right - c.left, c.bottom - c.top);
             // Without a theme this paint shows the plain face; the next one the fallback.
-            if (!DrawThemedBackground(s, this, QStringLiteral("Button"), 1, themeState, client))
-                m_Style = m_NonThemeStyle;
+            if (!DrawThemedBackground(s, look.themeWidget, QStringLiteral("Button"), 1, themeState, client))
+                outcome.style = look.nonThemeStyle;
             break;
         }
-        case Gradient:
-            PaintGradient(*this, state);
+        case ButtonLook::Gradient:
+            PaintGradient(s, look, state);
             break;
-        case Soft:
-            PaintSoft(*this, state);
+        case ButtonLook::Soft:
+            PaintSoft(s, look, state);
             break;
-        case Shiny:
-            PaintShiny(*this, state);
+        case ButtonLook::Shiny:
+            PaintShiny(s, look, state);
             break;
-        case Pill:
-            PaintPill(*this);
+        case ButtonLook::Pill:
+            PaintPill(s, look, state);
             break;
         default:
             break; // no such style: nothing but the cleared surface
         }
-        DrawCaption(*this, state);
-        DrawIcon(*this, state, iconMargin);
+        DrawCaption(s, look, state);
+        DrawIcon(s, look, outcome.style, state, iconMargin);
     } catch (const DivisionByZero &) {
         // A gradient over zero steps ends this paint; what is drawn so far stays.
     }
-    update();
+    return outcome;
 }

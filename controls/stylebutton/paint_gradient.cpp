@@ -30,38 +30,37 @@ constexpr GradientLook kLooks[] = {
 
 } // namespace
 
-void PaintGradient(StyleButton &button, int state)
+void PaintGradient(Surface &s, const ButtonLook &look, int state)
 {
-    if (state < StyleButton::Normal || state > StyleButton::Disabled)
+    if (state < ButtonLook::Normal || state > ButtonLook::Disabled)
         return;
-    const GradientLook &look = kLooks[state - 1];
-    Surface &s = button.surface();
+    const GradientLook &rows = kLooks[state - 1];
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
-    const OleColor b = FaceColour(button, button.BackColor(), GetSysColor(COLOR_BTNFACE));
-    const OleColor a = FaceColour(button, button.HighlightColor(), GetSysColor(COLOR_HIGHLIGHT));
-    const OleColor st = ShiftColor(b, look.stateShift);
+    const OleColor b = FaceColour(look, look.backColor, GetSysColor(COLOR_BTNFACE));
+    const OleColor a = FaceColour(look, look.highlightColor, GetSysColor(COLOR_HIGHLIGHT));
+    const OleColor st = ShiftColor(b, rows.stateShift);
     const auto S = [st](int k) { return ShiftColor(st, k); };
     const auto B = [b](int k) { return ShiftColor(b, k); };
     const auto A = [a](int k) { return ShiftColor(a, k); };
-    const bool pressed = state == StyleButton::Pressed;
+    const bool pressed = state == ButtonLook::Pressed;
 
     if (!pressed)
         s.setBackColor(st);
     // face
-    GradientRows(s, S(look.faceFrom), S(look.faceTo), 1, 1, w - 2, h - look.faceRowsLess);
+    GradientRows(s, S(rows.faceFrom), S(rows.faceTo), 1, 1, w - 2, h - rows.faceRowsLess);
     // inner columns (the pressed look lays the right one first)
     if (pressed)
-        GradientRows(s, S(look.rightFrom), S(look.rightTo), w - 2, 2, w - 3, h - 5);
-    GradientRows(s, S(look.leftFrom), S(look.leftTo), 1, 2, 2, h - 5);
+        GradientRows(s, S(rows.rightFrom), S(rows.rightTo), w - 2, 2, w - 3, h - 5);
+    GradientRows(s, S(rows.leftFrom), S(rows.leftTo), 1, 2, 2, h - 5);
     if (!pressed)
-        GradientRows(s, S(look.rightFrom), S(look.rightTo), w - 2, 2, w - 3, h - 5);
+        GradientRows(s, S(rows.rightFrom), S(rows.rightTo), w - 2, 2, w - 3, h - 5);
     // dark outline
     CutCornerOutline(s, w, h, S(-96));
     // softened corners
-    CutCornerNeighbours(dc, w, h, B(look.cornerShift));
+    CutCornerNeighbours(dc, w, h, B(rows.cornerShift));
     // inner lines
-    if (state == StyleButton::Normal || state == StyleButton::Disabled) {
+    if (state == ButtonLook::Normal || state == ButtonLook::Disabled) {
         DrawLine(s, 2, 1, w - 2, 1, B(21));
         DrawLine(s, 2, h - 2, w - 2, h - 2, B(-37));
     } else if (pressed) {
@@ -69,7 +68,7 @@ void PaintGradient(StyleButton &button, int state)
         DrawLine(s, 2, 1, w - 2, 1, B(-21));
     }
     // accent
-    if (state == StyleButton::Hot || (state == StyleButton::Normal && button.hasFocusFlag())) {
+    if (state == ButtonLook::Hot || (state == ButtonLook::Normal && look.hasFocus)) {
         DrawLine(s, 2, 1, w - 2, 1, A(21));
         DrawLine(s, 1, 2, w - 1, 2, A(21));
         DrawLine(s, 1, h - 3, w - 1, h - 3, A(-5));

@@ -12,9 +12,9 @@ namespace {
 const PillPattern &patternFor(int state, bool focus)
 {
     switch (state) {
-    case StyleButton::Normal:
-    case StyleButton::Disabled: return focus ? kPillLit : kPillIdle;
-    case StyleButton::Hot: return kPillLit;
+    case ButtonLook::Normal:
+    case ButtonLook::Disabled: return focus ? kPillLit : kPillIdle;
+    case ButtonLook::Hot: return kPillLit;
     default: return kPillDown;
     }
 }
@@ -26,6 +26,7 @@ void drawCorners(QImage &dc, const PillPattern &pattern, int w, int h)
     std::array<PixelWrite, kMaxPixels> batch;
     int n = 0;
     for (const PillCorner &corner : pattern.corners) {
+        Q_ASSERT(n + corner.count <= kMaxPixels); // the patterns fit the batch
         for (int k = 0; k < corner.count && n < kMaxPixels; ++k) {
             const PillPixel &p = corner.pixels[k];
             batch[n++] = {corner.fromRight ? w - 1 - p.across : p.across,
@@ -37,10 +38,9 @@ void drawCorners(QImage &dc, const PillPattern &pattern, int w, int h)
 
 } // namespace
 
-void PaintPill(StyleButton &button)
+void PaintPill(Surface &s, const ButtonLook &look, int state)
 {
-    const PillPattern &pattern = patternFor(button.buttonState(), button.hasFocusFlag());
-    Surface &s = button.surface();
+    const PillPattern &pattern = patternFor(state, look.hasFocus);
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
 

@@ -83,15 +83,14 @@ void drawAccent(Surface &s, int w, int h, const Accent &a, bool bottomFirst)
 
 } // namespace
 
-void PaintRounded(StyleButton &button, int state)
+void PaintRounded(Surface &s, const ButtonLook &look, int state)
 {
-    Surface &s = button.surface();
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
 
     switch (state) {
-    case StyleButton::Normal:
-    case StyleButton::Hot:
+    case ButtonLook::Normal:
+    case ButtonLook::Hot:
         s.setBackColor(GetSysColor(COLOR_BTNFACE));
         // face, lower band, right shading
         GradientRows(s, RGB(252, 252, 251), RGB(240, 240, 240), 1, 1, w - 2, 4);
@@ -100,17 +99,17 @@ void PaintRounded(StyleButton &button, int state)
         GradientRows(s, RGB(251, 251, 250), RGB(228, 226, 218), w - 3, 3, w - 2, h - 5);
         GradientRows(s, RGB(245, 244, 242), RGB(219, 215, 205), w - 2, 3, w - 1, h - 5);
         fixedOutline(s, w, h);
-        if (state == StyleButton::Hot) {
+        if (state == ButtonLook::Hot) {
             // orange hot accent, with or without the focus
             drawAccent(s, w, h, {RGB(255, 240, 207), RGB(253, 216, 137), RGB(248, 179, 48), RGB(229, 151, 16),
                                  RGB(253, 216, 137), RGB(248, 179, 48)}, false);
-        } else if (button.hasFocusFlag()) {
+        } else if (look.hasFocus) {
             // blue focus accent
             drawAccent(s, w, h, {RGB(206, 231, 255), RGB(188, 212, 246), RGB(137, 173, 228), RGB(105, 130, 238),
                                  RGB(188, 212, 246), RGB(137, 173, 228)}, true);
         }
         break;
-    case StyleButton::Pressed:
+    case ButtonLook::Pressed:
         s.setBackColor(GetSysColor(COLOR_BTNFACE));
         GradientRows(s, RGB(209, 204, 193), RGB(228, 227, 220), 2, 1, w - 1, 4);
         GradientRows(s, RGB(228, 227, 220), RGB(227, 226, 219), 2, 4, w - 1, h - 8);
@@ -119,7 +118,7 @@ void PaintRounded(StyleButton &button, int state)
         GradientRows(s, RGB(218, 216, 206), RGB(227, 226, 219), 2, 4, 3, h - 7);
         fixedOutline(s, w, h);
         break;
-    case StyleButton::Disabled:
+    case ButtonLook::Disabled:
         s.setBackColor(RGB(245, 244, 234));
         FrameBox(dc, 0, 0, w - 1, h - 1, RGB(201, 199, 186));
         disabledCorners(dc, w, h, RGB(216, 213, 199));
@@ -129,19 +128,18 @@ void PaintRounded(StyleButton &button, int state)
     }
 }
 
-void PaintRoundedCustom(StyleButton &button, int state)
+void PaintRoundedCustom(Surface &s, const ButtonLook &look, int state)
 {
-    Surface &s = button.surface();
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
-    const OleColor b = TranslateColor(button.BackColor());
-    const OleColor a = TranslateColor(button.HighlightColor());
+    const OleColor b = TranslateColor(look.backColor);
+    const OleColor a = TranslateColor(look.highlightColor);
     const auto B = [b](int k) { return ShiftColor(b, k); };
     const auto A = [a](int k) { return ShiftColor(a, k); };
 
     switch (state) {
-    case StyleButton::Normal:
-    case StyleButton::Hot: {
+    case ButtonLook::Normal:
+    case ButtonLook::Hot: {
         s.setBackColor(b);
         // face and side columns
         GradientRows(s, b, B(-15), 1, 1, w - 2, h - 3);
@@ -156,11 +154,11 @@ void PaintRoundedCustom(StyleButton &button, int state)
         // dark outline
         CutCornerOutline(s, w, h, B(-128));
         CutCornerNeighbours(dc, w, h, B(-21));
-        if (state == StyleButton::Hot)
+        if (state == ButtonLook::Hot)
             drawAccent(s, w, h, {A(85), A(69), A(16), a, A(69), A(16)}, false);
         break;
     }
-    case StyleButton::Pressed: {
+    case ButtonLook::Pressed: {
         // the background stays as it is
         GradientRows(s, B(-37), B(-21), 2, 1, w - 1, 4);
         GradientRows(s, B(-21), B(-5), 2, 4, w - 1, h - 8);
@@ -183,7 +181,7 @@ void PaintRoundedCustom(StyleButton &button, int state)
         CutCornerInsides(dc, w, h, B(-96));
         break;
     }
-    case StyleButton::Disabled:
+    case ButtonLook::Disabled:
         s.setBackColor(b);
         FrameBox(dc, 0, 0, w - 1, h - 1, B(-64));
         disabledCorners(dc, w, h, B(-53));

@@ -94,20 +94,19 @@ constexpr Step kSteps[38] = {
 
 } // namespace
 
-void PaintShiny(StyleButton &button, int state)
+void PaintShiny(Surface &s, const ButtonLook &look, int state)
 {
-    if (state < StyleButton::Normal || state > StyleButton::Disabled)
+    if (state < ButtonLook::Normal || state > ButtonLook::Disabled)
         return;
-    Surface &s = button.surface();
     const int w = s.width(), h = s.height();
     const OleColor face = GetSysColor(COLOR_BTNFACE);
-    const OleColor b = FaceColour(button, button.BackColor(), face);
-    const OleColor a = FaceColour(button, button.HighlightColor(), face);
+    const OleColor b = FaceColour(look, look.backColor, face);
+    const OleColor a = FaceColour(look, look.highlightColor, face);
     OleColor st = 0;
     switch (state) {
-    case StyleButton::Normal: st = ShiftColor(b, -15); break;
-    case StyleButton::Hot: st = ShiftColor(a, 1); break;
-    case StyleButton::Pressed: st = ShiftColor(a, 24); break;
+    case ButtonLook::Normal: st = ShiftColor(b, -15); break;
+    case ButtonLook::Hot: st = ShiftColor(a, 1); break;
+    case ButtonLook::Pressed: st = ShiftColor(a, 24); break;
     default: st = ShiftColor(b, 15); break;
     }
 

@@ -7,21 +7,20 @@
 
 using namespace host;
 
-void PaintSoft(StyleButton &button, int state)
+void PaintSoft(Surface &s, const ButtonLook &look, int state)
 {
-    if (state < StyleButton::Normal || state > StyleButton::Disabled)
+    if (state < ButtonLook::Normal || state > ButtonLook::Disabled)
         return;
-    Surface &s = button.surface();
     QImage &dc = s.image();
     const int w = s.width(), h = s.height();
     const OleColor face = GetSysColor(COLOR_BTNFACE);
-    const OleColor b = FaceColour(button, button.BackColor(), face);
-    const bool pressed = state == StyleButton::Pressed;
-    const OleColor st = state == StyleButton::Normal
+    const OleColor b = FaceColour(look, look.backColor, face);
+    const bool pressed = state == ButtonLook::Pressed;
+    const OleColor st = state == ButtonLook::Normal
                             ? b
-                            : (button.UseCustomColors() ? TranslateColor(button.HighlightColor()) : ShiftColor(face, 15));
+                            : (look.useCustomColors ? TranslateColor(look.highlightColor) : ShiftColor(face, 15));
     // The focus darkens the outline, and the shadow follows the (clamped) outline.
-    const OleColor outline = ShiftColor(b, (button.hasFocusFlag() && !pressed) ? -96 : -48);
+    const OleColor outline = ShiftColor(b, (look.hasFocus && !pressed) ? -96 : -48);
     const OleColor shadow = ShiftColor(outline, 21);
 
     s.setBackColor(st);

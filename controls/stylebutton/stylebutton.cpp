@@ -20,7 +20,6 @@ StyleButton::StyleButton(QWidget *parent)
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_About = std::make_unique<AboutBox>(this, Version());
-    m_Surface.setFont(font());
     UserControl_InitProperties();
 }
 
@@ -64,6 +63,58 @@ void StyleButton::paintEvent(QPaintEvent *)
     // The surface holds the last Refresh; showing it again needs no repaint.
     QPainter painter(this);
     host::ShowSurface(painter, m_Surface);
+}
+
+// --- painting ------------------------------------------------------------------------------
+
+ButtonLook StyleButton::look() const
+{
+    ButtonLook look;
+    look.style = m_Style;
+    look.nonThemeStyle = m_NonThemeStyle;
+    look.state = m_ButtonState;
+    look.userMode = m_UserMode;
+    look.buttonType = m_ButtonType;
+    look.value = m_Value;
+    look.enabled = m_Enabled;
+    look.hasFocus = m_HasFocus;
+    look.useCustomColors = m_UseCustomColors;
+    look.backColor = m_BackColor;
+    look.highlightColor = m_HighlightColor;
+    look.fontColor = m_FontColor;
+    look.fontHighlightColor = m_FontHighlightColor;
+    look.caption = m_Caption;
+    look.font = Font();
+    look.captionFormat = m_CaptionFormat;
+    look.icon = m_Icon;
+    look.iconAlign = m_IconAlign;
+    look.iconSize = m_IconSize;
+    look.clientRect = m_ClientRect;
+    look.textRect = m_TextRect;
+    look.themeWidget = this;
+    return look;
+}
+
+void StyleButton::Refresh()
+{
+    if (m_Surface.image().isNull()) {
+        update();
+        return; // nothing laid out yet
+    }
+    // The state drawn stays in ButtonState afterwards; a Themed look without a theme
+    // leaves NonThemeStyle as the style.
+    const PaintOutcome drawn = paintButton(m_Surface, look());
+    m_ButtonState = drawn.state;
+    m_Style = drawn.style;
+    update();
+}
+
+void StyleButton::ApplyRegion()
+{
+    const int w = m_Surface.image().isNull() ? width() : m_Surface.width();
+    const int h = m_Surface.image().isNull() ? height() : m_Surface.height();
+    m_WindowRegion = RegionForStyle(m_Style, w, h);
+    setMask(m_WindowRegion);
 }
 
 // --- properties ----------------------------------------------------------------------------
@@ -209,7 +260,6 @@ void StyleButton::setToolTipForeColor(OleColor lToolTipForeColor)
 void StyleButton::setFont(const QFont &newFont)
 {
     QWidget::setFont(newFont);
-    m_Surface.setFont(newFont);
     Refresh();
     m_Host->PropertyChanged(QStringLiteral("Font"));
 }

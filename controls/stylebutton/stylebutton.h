@@ -3,12 +3,13 @@
 // in its host's persisted property set.
 //
 // The widget code (properties, persistence, input, hover tracking, tooltip, About box) lives
-// in stylebutton.cpp and the files beside it; painting (Refresh and the looks) lives in the
-// paint_*.cpp files and draws only through the host drawing layer.
+// in stylebutton.cpp and the files beside it. Painting is the looks' (look.h): Refresh builds
+// a ButtonLook from the fields, paints it on the control's surface and keeps what it settled.
 #pragma once
 
 #include "colour.h"
 #include "controlhost.h"
+#include "look.h"
 #include "subclass.h"
 #include "surface.h"
 #include "tooltip.h"
@@ -27,24 +28,38 @@ class PropertyBag;
 }
 class AboutBox;
 
-// A GDI-style rectangle: right and bottom are exclusive.
-struct RECT
-{
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
-class StyleButton : public QWidget, public SubclassClient
+class StyleButton : public QWidget, public SubclassClient, public StyleButtonValues
 {
     Q_OBJECT
+    // The control's own properties, by their design names, for tools and tests that reflect
+    // them (QObject::property / setProperty run the same setters as code does). Colours are
+    // 0x00BBGGRR values or system-colour references.
+    Q_PROPERTY(int Style READ Style WRITE setStyle)
+    Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
+    Q_PROPERTY(QPixmap Icon READ Icon WRITE setIcon)
+    Q_PROPERTY(int IconAlign READ IconAlign WRITE setIconAlign)
+    Q_PROPERTY(qint16 IconSize READ IconSize WRITE setIconSize)
+    Q_PROPERTY(int CaptionAlign READ CaptionAlign WRITE setCaptionAlign)
+    Q_PROPERTY(int NonThemeStyle READ NonThemeStyle WRITE setNonThemeStyle)
+    Q_PROPERTY(bool Enabled READ Enabled WRITE setEnabled)
+    Q_PROPERTY(bool ShowFocus READ ShowFocus WRITE setShowFocus)
+    Q_PROPERTY(bool UseCustomColors READ UseCustomColors WRITE setUseCustomColors)
+    Q_PROPERTY(quint32 BackColor READ BackColor WRITE setBackColor)
+    Q_PROPERTY(quint32 HighlightColor READ HighlightColor WRITE setHighlightColor)
+    Q_PROPERTY(quint32 FontColor READ FontColor WRITE setFontColor)
+    Q_PROPERTY(quint32 FontHighlightColor READ FontHighlightColor WRITE setFontHighlightColor)
+    Q_PROPERTY(QString ToolTip READ ToolTip WRITE setToolTip)
+    Q_PROPERTY(QString ToolTipTitle READ ToolTipTitle WRITE setToolTipTitle)
+    Q_PROPERTY(int ToolTipIcon READ ToolTipIcon WRITE setToolTipIcon)
+    Q_PROPERTY(int ToolTipType READ ToolTipType WRITE setToolTipType)
+    Q_PROPERTY(quint32 ToolTipBackColor READ ToolTipBackColor WRITE setToolTipBackColor)
+    Q_PROPERTY(quint32 ToolTipForeColor READ ToolTipForeColor WRITE setToolTipForeColor)
+    Q_PROPERTY(QFont Font READ Font WRITE setFont)
+    Q_PROPERTY(int ButtonType READ ButtonType WRITE setButtonType)
+    Q_PROPERTY(bool Value READ Value WRITE setValue)
+    Q_PROPERTY(QString Version READ Version CONSTANT)
 
 public:
-    enum StyleValue {
-        Standard = 0, Thin = 1, Flat = 2, Etched = 3, Highlight = 4, Rounded = 5,
-        Themed = 6, Gradient = 7, Soft = 8, Shiny = 9, Pill = 10
-    };
-    enum State { Normal = 1, Hot = 2, Pressed = 3, Disabled = 4 };
-    enum Type { Push = 0, Toggle = 1 };
-
     explicit StyleButton(QWidget *parent = nullptr);
     ~StyleButton() override;
 
@@ -136,6 +151,8 @@ public:
     const QRegion &windowRegion() const { return m_WindowRegion; }
     host::Surface &surface() { return m_Surface; }
     const host::Surface &surface() const { return m_Surface; }
+    // The value the next Refresh paints from.
+    ButtonLook look() const;
 
 signals:
     void Click();
@@ -143,7 +160,7 @@ signals:
     void MouseLeave();
 
 protected:
-    // Painting: builds the window shape of the current style (see paint_dispatch.cpp).
+    // Builds the window shape of the current style.
     void ApplyRegion();
     // Layout step run on every resize: minimum size, rectangles, caption format, region.
     void layoutStep();

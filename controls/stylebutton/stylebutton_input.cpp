@@ -5,7 +5,6 @@
 #include "stylebutton.h"
 
 #include "hostapp.h"
-#include "painters.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QString>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -138,9 +139,9 @@ bool HasExport(const QString &functionName, const QString &moduleName)
            (is(moduleName, "comctl32") && functionName == QLatin1String("_TrackMouseEvent"));
 }
 
-void setMouseTrackingCallsPresent(bool present)
+bool setMouseTrackingCallsPresent(bool present)
 {
-    trackingCallsPresent() = present;
+    return std::exchange(trackingCallsPresent(), present);
 }
 
 // --- Subclasser ---------------------------------------------------------------------------

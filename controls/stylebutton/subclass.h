@@ -127,4 +127,5 @@ bool translateEvent(const QEvent *event, quint32 &uMsg, quintptr &wParam, qintpt
 // are ("TrackMouseEvent" of "User32", "_TrackMouseEvent" of "Comctl32"; names compared
 // without case), as Qt's leave events provide them. Tests can take them away.
 bool HasExport(const QString &functionName, const QString &moduleName);
-void setMouseTrackingCallsPresent(bool present);
+// Returns the setting it replaces.
+bool setMouseTrackingCallsPresent(bool present);

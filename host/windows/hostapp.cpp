@@ -77,8 +77,10 @@ double twipsPerPixelY()
 
 int DoEvents()
 {
+    // Deferred deletes are left to Qt: it runs them once the handler that asked for them
+    // has returned. Forcing them here would delete a window whose own handler is still on
+    // the stack below a nested render loop.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return HostForm::openForms();
 }
 

@@ -50,6 +50,7 @@ std::vector<QPointF> convexHull(std::vector<QPointF> points)
 QRegion regionFromBgra(const unsigned char *pixels, int width, int height, qsizetype stride,
                        bool bottomUp)
 {
+    Q_ASSERT(width <= 0 || stride >= qsizetype(width) * 4);
     std::vector<QRect> rects;
     for (int y = 0; y < height; ++y) {
         const int row = bottomUp ? height - 1 - y : y;

@@ -4,6 +4,8 @@
 
 #include "colour.h"
 
+#include <map>
+
 namespace host {
 
 // RGB of system colour `index` (COLOR_BTNFACE, ...) in the current palette.
@@ -18,5 +20,8 @@ constexpr OleColor kTranslateFailed = 0xFFFFFFFFu;
 // paint under a chosen scheme); GetSysColor and TranslateColor answer it until cleared.
 void setSysColorOverride(int index, OleColor colour);
 void clearSysColorOverrides();
+// All the pins at once, index to RGB; returns the set it replaces.
+using SysColorOverrides = std::map<int, OleColor>;
+SysColorOverrides setSysColorOverrides(SysColorOverrides overrides);
 
 } // namespace host

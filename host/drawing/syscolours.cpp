@@ -7,9 +7,9 @@
 namespace host {
 
 namespace {
-std::map<int, OleColor> &overrides()
+SysColorOverrides &overrides()
 {
-    static std::map<int, OleColor> pinned;
+    static SysColorOverrides pinned;
     return pinned;
 }
 
@@ -47,6 +47,12 @@ void setSysColorOverride(int index, OleColor colour)
 void clearSysColorOverrides()
 {
     overrides().clear();
+}
+
+SysColorOverrides setSysColorOverrides(SysColorOverrides pins)
+{
+    std::swap(pins, overrides());
+    return pins;
 }
 
 OleColor GetSysColor(int index)

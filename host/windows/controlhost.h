@@ -30,7 +30,8 @@ public:
     // Ambient user mode: true when the program runs, false in a designer. Controls take
     // the process-wide value when they are made; tests and tools switch it to design mode.
     static bool ambientUserMode();
-    static void setAmbientUserMode(bool userMode);
+    // Returns the mode it replaces.
+    static bool setAmbientUserMode(bool userMode);
 
 signals:
     void propertyChanged(const QString &name);

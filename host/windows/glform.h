@@ -92,7 +92,8 @@ public:
     // region shows none of the window.
     void setShape(const QRegion &deviceRegion);
     // The shape the window system holds for the window now, in device pixels (the input
-    // region with alpha keying); empty before any was set.
+    // region with alpha keying); the whole window while none is set, empty before the
+    // native window exists.
     QRegion windowSystemShape() const;
 
     // Starts a move of the window by the window system, following the pointer, where the
@@ -113,8 +114,8 @@ public:
     // times; does nothing after the first call.
     static void preloadDriver();
     // Swap interval for windows made from now on: 1 follows the display's refresh where
-    // the display offers it, 0 presents at once (benchmarks).
-    static void setSwapInterval(int interval);
+    // the display offers it, 0 presents at once (benchmarks). Returns the one it replaces.
+    static int setSwapInterval(int interval);
 
 protected:
     virtual void Form_KeyDown(int keyCode, int shift) { (void)keyCode, (void)shift; }

@@ -23,6 +23,7 @@ bool DrawThemedBackground(Surface &surface, const QWidget *widget, const QString
 
 // Whether a theme is active; the seam turns it off (and on again).
 bool themeAvailable();
-void setThemeAvailable(bool available);
+// Returns the setting it replaces.
+bool setThemeAvailable(bool available);
 
 } // namespace host

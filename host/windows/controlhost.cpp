@@ -1,6 +1,7 @@
 #include "controlhost.h"
 
 #include <QWidget>
+#include <utility>
 
 namespace host {
 
@@ -39,9 +40,9 @@ bool ControlHost::ambientUserMode()
     return ambientFlag();
 }
 
-void ControlHost::setAmbientUserMode(bool userMode)
+bool ControlHost::setAmbientUserMode(bool userMode)
 {
-    ambientFlag() = userMode;
+    return std::exchange(ambientFlag(), userMode);
 }
 
 } // namespace host

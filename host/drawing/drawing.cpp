@@ -533,6 +533,11 @@ std::vector<TextStamp> &stamps()
 
 } // namespace
 
+void forgetTextLayouts()
+{
+    stamps().clear();
+}
+
 void DrawText(Surface &surface, const QString &text, int left, int top, int right, int bottom,
               unsigned format)
 {

@@ -14,6 +14,7 @@
 #include <QWindow>
 #include <cmath>
 #include <thread>
+#include <utility>
 
 namespace host {
 
@@ -222,9 +223,9 @@ void GlForm::preloadDriver()
     context.create();
 }
 
-void GlForm::setSwapInterval(int interval)
+int GlForm::setSwapInterval(int interval)
 {
-    g_swapInterval = interval;
+    return std::exchange(g_swapInterval, interval);
 }
 
 QWindow *GlForm::window() const
@@ -415,13 +416,16 @@ void GlForm::applyShape()
 
 QRegion GlForm::windowSystemShape() const
 {
-    if (!m_window || !m_window->handle() || !m_shaped)
+    if (!m_window || !m_window->handle())
         return QRegion();
     if (onX11())
         return x11Shape(m_window->winId(), m_keying == Keying::Alpha ? X11ShapeKind::Input : X11ShapeKind::Bounding);
+    const QRegion mask = m_window->mask();
+    if (mask.isEmpty())
+        return QRegion(0, 0, clientDeviceWidth(), clientDeviceHeight());
     const double ratio = devicePixelRatio();
     QRegion device;
-    for (const QRect &r : m_window->mask())
+    for (const QRect &r : mask)
         device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
     return device;
 }

@@ -4,23 +4,18 @@
 
 #include <QFile>
 #include <QString>
-#include <stdexcept>
 
 namespace host {
-
-// A file-system failure (path not found, access denied, ...), its message naming the file.
-class FileError : public std::runtime_error
-{
-public:
-    using std::runtime_error::runtime_error;
-};
 
 class BinaryFile
 {
 public:
     // Opens for reading and writing at the start; creates the file when it is missing.
-    // Throws FileError when the file cannot be opened or created.
+    // isOpen() is false when the file can be neither opened nor created (path not found,
+    // access denied, ...), errorString() then says why.
     explicit BinaryFile(const QString &path);
+    bool isOpen() const { return m_file.isOpen(); }
+    QString errorString() const { return m_file.errorString(); }
 
     // Fills `dest` with `count` bytes from the current position, zero past the end of the file.
     void readInto(char *dest, qint64 count);

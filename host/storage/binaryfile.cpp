@@ -8,8 +8,8 @@ BinaryFile::BinaryFile(const QString &path) : m_file(path)
 {
     // Read-write, like the original open mode: a missing file is created empty. A file we
     // may only read is still opened for reading.
-    if (!m_file.open(QIODevice::ReadWrite) && !m_file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("%1: %2").arg(path, m_file.errorString()).toStdString());
+    if (!m_file.open(QIODevice::ReadWrite))
+        m_file.open(QIODevice::ReadOnly);
 }
 
 void BinaryFile::readInto(char *dest, qint64 count)

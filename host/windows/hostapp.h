@@ -15,7 +15,8 @@ QString programFolder();
 double twipsPerPixelX();
 double twipsPerPixelY();
 
-// Runs every pending event and returns the number of loaded window objects.
+// Runs every pending event and returns the number of loaded window objects. Windows
+// unloaded meanwhile are deleted only once the handler that unloaded them has returned.
 int DoEvents();
 
 // Stops the program at once: flushes the settings store and leaves the process; no handler

@@ -5,6 +5,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QWidget>
+#include <utility>
 
 namespace host {
 
@@ -21,9 +22,9 @@ bool themeAvailable()
     return themeSwitch() && qobject_cast<QApplication *>(QCoreApplication::instance()) != nullptr;
 }
 
-void setThemeAvailable(bool available)
+bool setThemeAvailable(bool available)
 {
-    themeSwitch() = available;
+    return std::exchange(themeSwitch(), available);
 }
 
 bool DrawThemedBackground(Surface &surface, const QWidget *widget, const QString &classList,

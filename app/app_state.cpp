@@ -1,0 +1,11 @@
+#include "app_state.h"
+
+#include "cube_state.h"
+#include "stylebutton_state.h"
+
+void resetAppState()
+{
+    resetCubeState();
+    resetStyleButtonState();
+    Form1::setCubeFactory({});
+}

@@ -1,0 +1,12 @@
+#include "storage_state.h"
+
+#include "settingsstore.h"
+
+namespace host {
+
+void resetStorageState()
+{
+    SettingsStore::reset();
+}
+
+} // namespace host
