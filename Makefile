@@ -9,12 +9,13 @@ XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
 PACKAGES := cmake g++ make qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins \
             libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxext-dev xvfb xauth x11-utils xdotool \
-            imagemagick x11-xserver-utils trayer clang-14 libclang-rt-14-dev fonts-dejavu-core
+            imagemagick x11-xserver-utils trayer clang-14 libclang-rt-14-dev fonts-dejavu-core \
+            dpkg-dev file desktop-file-utils appstream
 
 # Only the benchmarks need these: the cube's alpha path is measured under a compositor.
 BENCH_PACKAGES := xcompmgr
 
-.PHONY: all deps bench-deps configure build run test test-plain test-asan bench fuzz clean
+.PHONY: all deps bench-deps configure build run test test-plain test-asan package install bench fuzz clean
 
 all: build
 
@@ -53,6 +54,15 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  $(XVFB) ctest --output-on-failure -j $(JOBS)
+
+# build/vexorin_<version>_<arch>.deb, its dependencies read from the libraries it links.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs under PREFIX (default /usr/local); DESTDIR stages the tree elsewhere.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
 bench: build bench-deps
 	@tools/bench.sh $(BUILD)

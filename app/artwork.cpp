@@ -1,16 +1,16 @@
 #include "artwork.h"
 
 #include <QPainter>
+#include <QImage>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
 
 namespace app {
 
-namespace {
-QPixmap cubeIcon(int size)
+QImage cubeIcon(int size)
 {
-    QPixmap pix(size, size);
+    QImage pix(size, size, QImage::Format_ARGB32_Premultiplied);
     pix.fill(Qt::transparent);
     QPainter p(&pix);
     p.setRenderHint(QPainter::Antialiasing);
@@ -27,13 +27,12 @@ QPixmap cubeIcon(int size)
     p.drawPolygon(QPolygonF({centre, right, lowRight, bottom}));
     return pix;
 }
-} // namespace
 
 QIcon windowIcon()
 {
     QIcon icon;
-    icon.addPixmap(cubeIcon(16));
-    icon.addPixmap(cubeIcon(32));
+    icon.addPixmap(QPixmap::fromImage(cubeIcon(16)));
+    icon.addPixmap(QPixmap::fromImage(cubeIcon(32)));
     return icon;
 }
 

@@ -4,8 +4,13 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QImage>
 
 namespace app {
+
+// The cube drawn at `size` x `size` pixels on a transparent ground; the installed icons are
+// made from it too (the scalable one, vexorin.svg, draws the same three faces).
+QImage cubeIcon(int size);
 
 // 16 x 16 and 32 x 32 versions.
 QIcon windowIcon();

@@ -61,7 +61,9 @@ constexpr Place kCmdExit{272, 480, 105, 41};
 constexpr Place kMoldura{437, 317, 256, 256};
 
 constexpr host::OleColor kPureRed = 255;
-const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg");
+// The three classic kinds, and the other names JPEG files go by and PNG, which desktops and
+// cameras write today.
+const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg;*.jpeg;*.jpe;*.png");
 
 // A slot keeps its picture at least this large: the side it is composed into, and the slot.
 QSize slotNeed(const Place &slot)
@@ -121,6 +123,11 @@ void Form1::createControls(QWidget *window)
         QObject::connect(slot, &host::ImageControl::clicked, window, [this, i] { Image1_Click(i); });
         QObject::connect(slot, &host::ImageControl::mouseMoved, window,
                          [this, i](int x, int y) { Image1_MouseMove(i, x, y); });
+        // Reached with Tab, not by a click, so clicking a slot leaves the focus where it was.
+        slot->setFocusPolicy(Qt::TabFocus);
+        slot->setAcceptDrops(true);
+        QObject::connect(slot, &host::ImageControl::fileDropped, window,
+                         [this, i](const QString &path) { Image1_DragDrop(i, path); });
         Image1[size_t(i)] = slot;
     }
 
@@ -156,6 +163,7 @@ void Form1::createControls(QWidget *window)
     Picture2->setGeometry(kPicture2.rect());
     Picture2->setBackColor(kPureRed);
     Picture2->setMouseIcon(dropper);
+    Picture2->setFocusPolicy(Qt::TabFocus);
     QObject::connect(Picture2, &host::PictureBox::clicked, window, [this] { Picture2_Click(); });
 
     Drive1 = new host::DriveList(window);
@@ -198,8 +206,9 @@ void Form1::createButtons(QWidget *window)
 
 void Form1::Form_Load()
 {
-    // 1. The browser opens on the program folder; the file list follows the folder list.
-    const QString home = host::programFolder();
+    // 1. The browser opens on the program folder (on the user's pictures when installed);
+    // the file list follows the folder list.
+    const QString home = host::browserStartFolder();
     Drive1->setDrive(home);
     Dir1->setPath(home);
 
@@ -295,25 +304,49 @@ void Form1::File1_Click()
     const QString name = File1->fileName();
     if (name.isEmpty())
         return;
-    const QString path = QDir(Dir1->path()).filePath(name);
+    pickFile(currentSlot, QDir(Dir1->path()).filePath(name));
+}
+
+bool Form1::pickFile(int index, const QString &path)
+{
     // A file that is not a readable picture leaves the slot as it was; browsing goes on.
-    if (!loadSlot(currentSlot, path)) {
-        loadSlot(currentSlot, sidePaths[size_t(currentSlot)]);
-        return;
+    if (!loadSlot(index, path)) {
+        loadSlot(index, sidePaths[size_t(index)]);
+        return false;
     }
-    sidePaths[size_t(currentSlot)] = path;
+    sidePaths[size_t(index)] = path;
+    return true;
+}
+
+// A file dropped on a slot goes in as if the slot had been clicked and the file picked in
+// the list: only a name the list would offer, and only a picture that loads; the slot it
+// went into becomes the current one. Anything else is ignored.
+void Form1::Image1_DragDrop(int index, const QString &path)
+{
+    if (index < 0 || index >= app::kSlotCount)
+        return;
+    const QFileInfo file(path);
+    if (!file.isFile() || !File1->offers(file.fileName()))
+        return;
+    if (pickFile(index, file.absoluteFilePath()))
+        makeCurrent(index);
+}
+
+void Form1::makeCurrent(int index)
+{
+    if (index == currentSlot)
+        return;
+    Label1[size_t(litLabel)]->setEnabled(false);
+    currentSlot = qint16(index);
+    Label1[size_t(index)]->setEnabled(true);
+    litLabel = qint16(index);
 }
 
 void Form1::Image1_Click(int index)
 {
     if (index < 0 || index >= app::kSlotCount)
         return;
-    if (index != currentSlot) {
-        Label1[size_t(litLabel)]->setEnabled(false);
-        currentSlot = qint16(index);
-        Label1[size_t(index)]->setEnabled(true);
-        litLabel = qint16(index);
-    }
+    makeCurrent(index);
     if (index == app::kFrameSlot && isPicking()) {
         Image1[app::kFrameSlot]->setMousePointer(host::vbDefault);
         Picture2->setBackColor(pickedColor);

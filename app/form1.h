@@ -86,6 +86,7 @@ public:
     void Dir1_Change();
     void File1_Click();
     void Image1_Click(int index);
+    void Image1_DragDrop(int index, const QString &path);
     void Image1_MouseMove(int index, int x, int y);
     void Picture2_Click();
     void showCube_Click();
@@ -97,6 +98,8 @@ public:
     void BuildAndShowCube();
     bool isPicking() const;
     host::HostForm *cubeWindow() const { return m_cube.get(); }
+    // Brings the picker back in front, as a double click on the tray icon does.
+    void restoreFromTray();
 
 protected:
     void createControls(QWidget *window) override;
@@ -108,12 +111,15 @@ private:
     // Puts the picture of `path` into slot `index` (and the frame holder for the frame
     // slot); an empty path empties the slot. False when the file cannot be loaded.
     bool loadSlot(int index, const QString &path);
+    // Puts the picture of `path` into slot `index` as a pick in the file list does; a file
+    // that does not load leaves the slot as it was. False then.
+    bool pickFile(int index, const QString &path);
+    void makeCurrent(int index);
     void startLoadingSlots();
     void showInSlot(int index, const QImage &picture);
     void loadFrameHolder(const QImage &frame);
     void showNewSideFiles(const QString &folder);
     void addTrayIcon();
-    void restoreFromTray();
 
     std::array<std::future<host::LoadedPicture>, app::kSlotCount> m_loading;
     std::array<QString, app::kSlotCount> m_loadingPaths;

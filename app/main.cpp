@@ -1,13 +1,26 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
+#include "commandline.h"
 #include "form1.h"
 #include "glform.h"
 #include "hostapp.h"
+#include "singleinstance.h"
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    // Read before the window system is reached, so --help and --version work without one.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const app::CommandLine commandLine = app::parseCommandLine(arguments);
+    if (commandLine.action != app::CommandLine::Run) {
+        std::fprintf(commandLine.exitCode == 0 ? stdout : stderr, "%s\n", qPrintable(commandLine.text.trimmed()));
+        return commandLine.exitCode;
+    }
+
     host::choosePlatform(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
@@ -16,7 +29,13 @@ int main(int argc, char *argv[])
     // picker is hidden, not closed, while the cube runs.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A second start only brings the running copy's picker to the front.
+    app::SingleInstance instance;
+    if (instance.start() == app::SingleInstance::Forwarded)
+        return 0;
+
     Form1 picker;
+    instance.setActivationHandler([&picker] { picker.restoreFromTray(); });
     picker.Show();
     // Load the GL driver while the user looks at the picker, so the first "Show Cube"
     // does not wait for it.

@@ -121,6 +121,32 @@ inline QByteArray progressiveJpegClaiming(quint16 width, quint16 height)
     return jpeg;
 }
 
+// The header of a 16-bit RGBA PNG claiming width x height, with a scrap of image data.
+inline QByteArray pngClaiming(quint32 width, quint32 height)
+{
+    const auto chunk = [](const char *type, const QByteArray &data) {
+        QByteArray c(4, '\0');
+        qToBigEndian<quint32>(quint32(data.size()), c.data());
+        const QByteArray body = QByteArray(type, 4) + data;
+        quint32 crc = 0xFFFFFFFF;
+        for (char byte : body) {
+            crc ^= quint8(byte);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+        }
+        QByteArray tail(4, '\0');
+        qToBigEndian<quint32>(~crc, tail.data());
+        return c + body + tail;
+    };
+    QByteArray header(13, '\0');
+    qToBigEndian<quint32>(width, header.data());
+    qToBigEndian<quint32>(height, header.data() + 4);
+    header[8] = 16; // bits per channel
+    header[9] = 6;  // RGBA
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+           chunk("IDAT", QByteArray("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", QByteArray());
+}
+
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -3,9 +3,11 @@
 #include "app_fixture.h"
 #include "app_pictures.h"
 #include "app_state.h"
+#include "commandline.h"
 #include "composition.h"
 #include "filelists.h"
 #include "imagecontrol.h"
+#include "singleinstance.h"
 #include "syscolours.h"
 
 #include <QAction>
@@ -13,8 +15,13 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QUrl>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include "stylebutton.h"
 #include <QSettings>
 
@@ -39,6 +46,36 @@ void choose(Form1 &picker, const QString &folder, const QString &name)
 {
     QVERIFY(picker.Dir1->setPath(folder));
     QVERIFY2(picker.File1->selectFile(name), qPrintable(name));
+}
+
+// Drags `path` over `target` and drops it there, as a file manager does.
+bool dropFile(QWidget *target, const QString &path)
+{
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+// Leaves a socket file at `path` with no one listening, as a copy killed with -9 does.
+bool leaveDeadSocket(const QString &path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    if (fd < 0 || size_t(name.size()) >= sizeof(address.sun_path))
+        return false;
+    std::copy(name.begin(), name.end(), address.sun_path);
+    const bool bound = ::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0;
+    ::close(fd);
+    return bound && QFileInfo::exists(path);
 }
 
 bool storedKey(const QString &key)
@@ -83,6 +120,16 @@ private slots:
     void exitWithoutShowCubeKeepsTheStore();
     void trayMenuExitEndsTheProgram();
     void closingThePickerEndsTheProgram();
+    void dropFillsTheSlotItLandsOn_data();
+    void dropFillsTheSlotItLandsOn();
+    void dropOfWhatIsNoPictureIsIgnored_data();
+    void dropOfWhatIsNoPictureIsIgnored();
+    void tabAndSpaceWalkTheSlotsAndSwatch_data();
+    void tabAndSpaceWalkTheSlotsAndSwatch();
+    void commandLine_data();
+    void commandLine();
+    void secondStartReachesTheFirst_data();
+    void secondStartReachesTheFirst();
 };
 
 void tst_App::firstRunStartsEmpty()
@@ -114,7 +161,8 @@ void tst_App::firstRunStartsEmpty()
 void tst_App::fileListOffersPicturesInAnyCase()
 {
     apptest::Fixture f;
-    for (const char *name : {"a.gif", "B.BMP", "IMG_0001.JPG", "c.JpG", "d.png", "e.txt", "f.jpeg"})
+    for (const char *name : {"a.gif", "B.BMP", "IMG_0001.JPG", "c.JpG", "d.png", "e.txt", "f.jpeg", "g.JPE", "h.PnG",
+                             "i.png.txt", "j.jpegs"})
         apptest::writeBytes(f.pictures.filePath(name), "x");
     QDir(f.pictures.path()).mkdir("sub.jpg");
     Form1 picker;
@@ -123,7 +171,7 @@ void tst_App::fileListOffersPicturesInAnyCase()
     QStringList offered;
     for (int i = 0; i < picker.File1->count(); ++i)
         offered << picker.File1->item(i)->text();
-    QCOMPARE(offered, (QStringList{"a.gif", "B.BMP", "c.JpG", "IMG_0001.JPG"}));
+    QCOMPARE(offered, (QStringList{"a.gif", "B.BMP", "c.JpG", "d.png", "f.jpeg", "g.JPE", "h.PnG", "IMG_0001.JPG"}));
 }
 
 void tst_App::choosingAFileWithNoSlotClickedFillsSlot1()
@@ -630,6 +678,176 @@ void tst_App::closingThePickerEndsTheProgram()
     QTRY_COMPARE(f.ends, 1);
     QVERIFY(!picker.isLoaded());
     QVERIFY(!storedKey("Startup/Value"));
+}
+
+void tst_App::dropFillsTheSlotItLandsOn_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<QString>("name");
+    for (int i = 0; i < app::kSlotCount; ++i)
+        QTest::addRow("slot %d", i) << i << QStringLiteral("drop%1.%2").arg(i).arg(i % 2 ? "PNG" : "jpeg");
+}
+
+void tst_App::dropFillsTheSlotItLandsOn()
+{
+    QFETCH(int, slot);
+    QFETCH(QString, name);
+    apptest::Fixture f;
+    const QString path = f.picture(name, QSize(120, 90), Qt::darkCyan, slot % 2 ? "PNG" : "JPEG");
+    Form1 picker;
+    picker.Show();
+    QVERIFY(dropFile(picker.Image1[size_t(slot)], path));
+    for (int i = 0; i < app::kSlotCount; ++i) {
+        QCOMPARE(picker.Image1[size_t(i)]->picture().isNull(), i != slot);
+        QCOMPARE(picker.sidePaths[size_t(i)], i == slot ? path : QString());
+        QCOMPARE(picker.Label1[size_t(i)]->isEnabled(), i == slot);
+    }
+    QCOMPARE(picker.currentSlot, qint16(slot));
+    // Only the frame slot fills the frame holder the colour is sampled from.
+    QCOMPARE(picker.Moldura->Point(100, 100) != 255, slot == app::kFrameSlot);
+}
+
+void tst_App::dropOfWhatIsNoPictureIsIgnored_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("text file") << "notes.txt" << QByteArray("hello");
+    QTest::newRow("picture under a name the list hides") << "photo.tiff" << QByteArray();
+    QTest::newRow("broken picture") << "broken.jpg" << QByteArray("not a picture");
+    QTest::newRow("folder") << "album.png" << QByteArray("dir");
+}
+
+void tst_App::dropOfWhatIsNoPictureIsIgnored()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    apptest::Fixture f;
+    const QString kept = f.picture("kept.gif.bmp", QSize(50, 50), Qt::yellow, "BMP");
+    QString path = f.pictures.filePath(name);
+    if (bytes == "dir")
+        QVERIFY(QDir().mkpath(path));
+    else if (bytes.isEmpty())
+        path = f.picture(name, QSize(50, 50), Qt::red, "BMP");
+    else
+        QVERIFY(apptest::writeBytes(path, bytes));
+    Form1 picker;
+    picker.Show();
+    QVERIFY(dropFile(picker.Image1[2], kept));
+    dropFile(picker.Image1[4], path);
+    dropFile(picker.Image1[2], path);
+    QCOMPARE(picker.sidePaths[2], kept);
+    QVERIFY(!picker.Image1[2]->picture().isNull());
+    QVERIFY(picker.Image1[4]->picture().isNull());
+    QCOMPARE(picker.currentSlot, qint16(2));
+    QVERIFY(f.messages.isEmpty());
+}
+
+void tst_App::tabAndSpaceWalkTheSlotsAndSwatch_data()
+{
+    QTest::addColumn<int>("tabs");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("slot"); // -1: the swatch
+    QTest::newRow("first slot, Space") << 0 << int(Qt::Key_Space) << 0;
+    QTest::newRow("side 4, Return") << 3 << int(Qt::Key_Return) << 3;
+    QTest::newRow("side 6, Space") << 5 << int(Qt::Key_Space) << 5;
+    QTest::newRow("frame, keypad Enter") << 6 << int(Qt::Key_Enter) << 6;
+    QTest::newRow("swatch after the Use Frame box") << 8 << int(Qt::Key_Space) << -1;
+}
+
+void tst_App::tabAndSpaceWalkTheSlotsAndSwatch()
+{
+    QFETCH(int, tabs);
+    QFETCH(int, key);
+    QFETCH(int, slot);
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Show();
+    // Made active inside the program only: focus from the X server would depend on what
+    // other tests do on the same display at the same time.
+    QApplication::setActiveWindow(picker.widget());
+    picker.Image1[0]->setFocus(Qt::TabFocusReason);
+    for (int i = 0; i < tabs; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QWidget *expected = slot < 0 ? static_cast<QWidget *>(picker.Picture2) : picker.Image1[size_t(slot)];
+    QCOMPARE(QApplication::focusWidget(), expected);
+    // The focus is seen: the control looks different without it.
+    const QImage focused = expected->grab().toImage();
+    expected->clearFocus();
+    QVERIFY(expected->grab().toImage() != focused);
+    expected->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(expected, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+    if (slot < 0) {
+        QVERIFY(picker.isPicking());
+        QCOMPARE(picker.currentSlot, qint16(0));
+    } else {
+        QCOMPARE(picker.currentSlot, qint16(slot));
+        for (int i = 0; i < app::kSlotCount; ++i)
+            QCOMPARE(picker.Label1[size_t(i)]->isEnabled(), i == slot);
+        QVERIFY(!picker.isPicking());
+    }
+}
+
+void tst_App::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("action");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+    using C = app::CommandLine;
+    QTest::newRow("none") << QStringList() << int(C::Run) << 0 << "";
+    QTest::newRow("Qt's own options pass") << QStringList{"-platform", "xcb", "-reverse"} << int(C::Run) << 0 << "";
+    QTest::newRow("--version") << QStringList{"--version"} << int(C::ShowText) << 0 << "Vexorin 1.";
+    QTest::newRow("-h") << QStringList{"-h"} << int(C::ShowText) << 0 << "Usage: vexorin";
+    QTest::newRow("unknown option") << QStringList{"--spin"} << int(C::Refuse) << 2 << "vexorin: Unknown option 'spin'";
+    QTest::newRow("stray argument") << QStringList{"photo.jpg"} << int(C::Refuse) << 2 << "vexorin: unexpected argument";
+    QTest::newRow("option missing its value") << QStringList{"-display"} << int(C::Refuse) << 2 << "vexorin: Missing value";
+}
+
+void tst_App::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, action);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    const app::CommandLine parsed = app::parseCommandLine(QStringList{"/usr/bin/vexorin"} + arguments);
+    QCOMPARE(int(parsed.action), action);
+    QCOMPARE(parsed.exitCode, exitCode);
+    QVERIFY2(says.isEmpty() ? parsed.text.isEmpty() : parsed.text.startsWith(says), qPrintable(parsed.text));
+    if (action == app::CommandLine::Refuse)
+        QVERIFY(!parsed.text.contains(QLatin1Char('\n')));
+}
+
+void tst_App::secondStartReachesTheFirst_data()
+{
+    QTest::addColumn<QString>("left"); // what an earlier run left at the socket's place
+    QTest::newRow("nothing") << "";
+    QTest::newRow("socket of a killed copy") << "dead socket";
+    QTest::newRow("stray file") << "file";
+}
+
+void tst_App::secondStartReachesTheFirst()
+{
+    QFETCH(QString, left);
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("vexorin.socket");
+    if (left == "dead socket")
+        QVERIFY(leaveDeadSocket(path));
+    else if (left == "file")
+        QVERIFY(apptest::writeBytes(path, "x"));
+
+    app::SingleInstance first(path);
+    int activations = 0;
+    first.setActivationHandler([&] { ++activations; });
+    QCOMPARE(first.start(), app::SingleInstance::First);
+
+    // The second copy talks to the first from another thread, as another process would:
+    // the first answers from its own event loop.
+    app::SingleInstance::Outcome second = app::SingleInstance::Alone;
+    std::unique_ptr<QThread> other(QThread::create([&] { second = app::SingleInstance(path).start(); }));
+    other->start();
+    QTRY_COMPARE(activations, 1);
+    QVERIFY(other->wait(5000));
+    QCOMPARE(second, app::SingleInstance::Forwarded);
 }
 
 QTEST_MAIN(tst_App)

@@ -62,6 +62,8 @@ private slots:
     void onlyTheExactKeyLetsThePictureThrough_data();
     void onlyTheExactKeyLetsThePictureThrough();
     void missingFramePictureLaysNothing();
+    void transparentPngComposesAsTransparentGif_data();
+    void transparentPngComposesAsTransparentGif();
     void emptySlotsGetNumberedFacesOfTheirOwnColour();
     void sideFileHasTheExactLayout();
     void sideFileThatCannotBeWrittenKeepsTheOldOne();
@@ -171,6 +173,36 @@ void tst_Compose::missingFramePictureLaysNothing()
     const QImage picture = apptest::photoLike(300, 300);
     const QImage none;
     QCOMPARE(app::composeSide(picture, 4, &none, 255), app::composeSide(picture, 4, nullptr, 255));
+}
+
+void tst_Compose::transparentPngComposesAsTransparentGif_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("kept at its size") << QSize(64, 64);
+    QTest::newRow("reduced while loading") << QSize(1024, 1024);
+}
+
+// A transparent GIF pixel is seen on white in a side and on the frame holder's red in a
+// frame; a PNG's transparent pixels, whatever colour they carry, are seen the same way.
+void tst_Compose::transparentPngComposesAsTransparentGif()
+{
+    QFETCH(QSize, size);
+    QImage png(size, QImage::Format_ARGB32);
+    png.fill(qRgba(0, 255, 0, 0));
+    const QRect opaque(0, 0, size.width() / 2, size.height());
+    for (int y = opaque.top(); y <= opaque.bottom(); ++y)
+        for (int x = opaque.left(); x <= opaque.right(); ++x)
+            png.setPixel(x, y, qRgb(0, 0, 255));
+    QTemporaryDir dir;
+    QVERIFY(png.save(dir.filePath("a.png")));
+    const QImage loaded = host::loadPicture(dir.filePath("a.png"), QSize(256, 256)).image;
+    QVERIFY(loaded.hasAlphaChannel());
+    const QImage side = app::composeSide(loaded, 2, nullptr, 255);
+    const QImage frame = app::laidFrame(loaded, QSize(256, 256));
+    QCOMPARE(at(side, 64, 128), QColor(Qt::blue));
+    QCOMPARE(at(side, 192, 128), QColor(Qt::white));
+    QCOMPARE(at(frame, 64, 128), QColor(Qt::blue));
+    QCOMPARE(at(frame, 192, 128), QColor(Qt::red));
 }
 
 void tst_Compose::emptySlotsGetNumberedFacesOfTheirOwnColour()
@@ -357,6 +389,8 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused_data()
     QTest::newRow("progressive jpeg claiming 30000 x 30000") << apptest::progressiveJpegClaiming(30000, 30000) << "bomb.jpg";
     QTest::newRow("progressive jpeg claiming 20000 x 20000") << apptest::progressiveJpegClaiming(20000, 20000) << "bomb2.jpg";
     QTest::newRow("gif canvas 6900 x 6900, frame 1 x 1") << apptest::gifCanvasOnly(6900, 6900) << "canvas.gif";
+    // 20 megapixels, under the pixel limit, but eight bytes each and a copy for transparency.
+    QTest::newRow("16-bit png claiming 4500 x 4500") << apptest::pngClaiming(4500, 4500) << "deep.png";
     QTest::newRow("text named jpg") << QByteArray("not a picture at all") << "text.jpg";
     QTest::newRow("empty file") << QByteArray() << "empty.gif";
     QByteArray jpeg;
@@ -375,7 +409,7 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused()
     QVERIFY(!bytes.isEmpty() || name == "empty.gif");
     QVERIFY(apptest::writeBytes(path, bytes));
     const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
-    if (name == "canvas.gif" || QByteArray(QTest::currentDataTag()).startsWith("progressive"))
+    if (name == "canvas.gif" || name == "deep.png" || QByteArray(QTest::currentDataTag()).startsWith("progressive"))
         QVERIFY2(loaded.error.contains("too large"), qPrintable(loaded.error)); // judged before decoding
     // Refused, or (a truncated JPEG) decoded as far as it goes: never a huge image.
     if (loaded.image.isNull())

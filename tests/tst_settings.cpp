@@ -23,6 +23,8 @@ private slots:
     void changedConfigFolderIsNoticed();
     void unwritableStoreGivesAReason();
     void batchWritesTheFileOnceAtTheEnd();
+    void programFolderIsTheExecutablesOnlyWhenWritable_data();
+    void programFolderIsTheExecutablesOnlyWhenWritable();
     void damagedFileRewrittenWholeIsNoFailure_data();
     void damagedFileRewrittenWholeIsNoFailure();
 };
@@ -173,6 +175,29 @@ void tst_Settings::batchWritesTheFileOnceAtTheEnd()
     QString reason;
     QVERIFY(!failing.commit("Vexorin", &reason));
     QVERIFY(!reason.isEmpty());
+}
+
+void tst_Settings::programFolderIsTheExecutablesOnlyWhenWritable_data()
+{
+    QTest::addColumn<bool>("writable");
+    QTest::addColumn<QString>("dataHome");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("portable");
+    QTest::newRow("build tree") << true << "/home/u/.local/share" << "/src/build" << true;
+    QTest::newRow("installed") << false << "/home/u/.local/share" << "/home/u/.local/share/Vexorin" << false;
+    QTest::newRow("installed, data home of its own") << false << "/data/u/" << "/data/u/Vexorin" << false;
+    QTest::newRow("installed, no data home known") << false << "" << "/src/build" << true;
+}
+
+void tst_Settings::programFolderIsTheExecutablesOnlyWhenWritable()
+{
+    QFETCH(bool, writable);
+    QFETCH(QString, dataHome);
+    QFETCH(QString, folder);
+    QFETCH(bool, portable);
+    const host::FolderChoice choice = host::chooseProgramFolder(QStringLiteral("/src/build"), writable, dataHome);
+    QCOMPARE(choice.programFolder, folder);
+    QCOMPARE(choice.portable, portable);
 }
 
 void tst_Settings::damagedFileRewrittenWholeIsNoFailure_data()

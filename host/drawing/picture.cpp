@@ -427,6 +427,17 @@ qint64 decodingCost(const QString &path, const QByteArray &format, QSize decoded
         if (file.open(QIODevice::ReadOnly) && file.read(reinterpret_cast<char *>(head), 30) == 30
             && (head[28] | (head[29] << 8)) == 32)
             cost *= 2; // 32 bits may carry transparency: as with a GIF, one more copy
+    } else if (format == "png") {
+        // The header's bit depth and colour type: 16-bit channels are decoded at eight bytes
+        // a pixel, and a palette or an alpha channel may carry transparency (one more copy).
+        QFile file(path);
+        uchar head[26];
+        if (file.open(QIODevice::ReadOnly) && file.read(reinterpret_cast<char *>(head), 26) == 26) {
+            if (head[24] == 16)
+                cost *= 2;
+            if (head[25] == 3 || head[25] == 4 || head[25] == 6)
+                cost *= 2;
+        }
     }
     if (transformed)
         cost += qint64(decoded.width()) * decoded.height() * 4;
@@ -459,12 +470,12 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     if (!reader.canRead()) {
         out.error = reader.error() == QImageReader::FileNotFoundError
                         ? QStringLiteral("the file cannot be found or opened")
-                        : QStringLiteral("it is not a readable GIF, BMP or JPEG picture");
+                        : QStringLiteral("it is not a readable GIF, BMP, JPEG or PNG picture");
         return out;
     }
     const QByteArray format = reader.format().toLower();
-    if (format != "gif" && format != "bmp" && format != "jpeg" && format != "jpg") {
-        out.error = QStringLiteral("it is not a GIF, BMP or JPEG picture");
+    if (format != "gif" && format != "bmp" && format != "jpeg" && format != "jpg" && format != "png") {
+        out.error = QStringLiteral("it is not a GIF, BMP, JPEG or PNG picture");
         return out;
     }
     QSize raw = reader.size();

@@ -1,4 +1,4 @@
-// Pictures as the program uses them: GIF, BMP and JPEG files loaded upright (EXIF
+// Pictures as the program uses them: GIF, BMP, JPEG and PNG files loaded upright (EXIF
 // orientation applied) and only as large as their use needs, and the two ways of scaling
 // them onto a surface: area averaging (the halftone stretch) and nearest pixel (a stretch
 // that never blends, so a colour key survives it).

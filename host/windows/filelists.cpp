@@ -169,6 +169,11 @@ void FileList::setPattern(const QString &pattern)
     fill();
 }
 
+bool FileList::offers(const QString &name) const
+{
+    return QDir::match(m_patterns, name);
+}
+
 void FileList::setPath(const QString &path)
 {
     m_path = path;

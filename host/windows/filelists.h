@@ -55,6 +55,8 @@ public:
 
     // Patterns separated by ';', matched without regard to case ("*.gif;*.bmp;*.jpg").
     void setPattern(const QString &pattern);
+    // True when a file called `name` would be offered (it matches the pattern).
+    bool offers(const QString &name) const;
     void setPath(const QString &path);
     QString path() const { return m_path; }
     // The chosen entry's name, empty when none is chosen.

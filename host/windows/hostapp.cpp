@@ -4,10 +4,14 @@
 #include "settingsstore.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStandardPaths>
 #include <cmath>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace host {
 
@@ -58,9 +62,45 @@ void choosePlatform(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", choice);
 }
 
+FolderChoice chooseProgramFolder(const QString &exeFolder, bool exeFolderWritable, const QString &dataHome)
+{
+    if (exeFolderWritable || dataHome.isEmpty())
+        return {exeFolder, true};
+    return {QDir(dataHome).filePath(QStringLiteral("Vexorin")), false};
+}
+
+namespace {
+const FolderChoice &folderChoice()
+{
+    static const FolderChoice choice = [] {
+        const QString exe = QCoreApplication::applicationDirPath();
+        // access() rather than the permission bits: it also knows read-only mounts and
+        // the user's groups.
+        const bool writable = ::access(QFile::encodeName(exe).constData(), W_OK) == 0;
+        FolderChoice c = chooseProgramFolder(
+            exe, writable, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+        // A folder that cannot be made shows up later as the side file's own message.
+        if (!c.portable)
+            QDir().mkpath(c.programFolder);
+        return c;
+    }();
+    return choice;
+}
+} // namespace
+
 QString programFolder()
 {
-    return QCoreApplication::applicationDirPath();
+    return folderChoice().programFolder;
+}
+
+QString browserStartFolder()
+{
+    if (folderChoice().portable)
+        return programFolder();
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir())
+        return pictures;
+    return QDir::homePath();
 }
 
 double twipsPerPixelX()

@@ -8,8 +8,24 @@
 
 namespace host {
 
-// The folder that holds the executable; the side files live here.
+// Where the program keeps its files (the side files the cube reads). It is the folder that
+// holds the executable when the program may write there (a build tree, a portable copy);
+// for an installed copy in a folder the user cannot write, the user's own data folder
+// ($XDG_DATA_HOME/Vexorin), made on first use.
 QString programFolder();
+
+// Where the file browser starts: the program folder when it is the executable's folder,
+// else the user's Pictures folder, else the home folder.
+QString browserStartFolder();
+
+// The choice behind both, given the executable's folder, whether the program may write
+// there, and the user's data folder.
+struct FolderChoice
+{
+    QString programFolder;
+    bool portable = false; // the program folder is the executable's folder
+};
+FolderChoice chooseProgramFolder(const QString &exeFolder, bool exeFolderWritable, const QString &dataHome);
 
 // Twips per screen pixel (1440 / logical DPI): 15 on a 96-dot-per-inch screen.
 double twipsPerPixelX();

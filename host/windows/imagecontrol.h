@@ -1,7 +1,9 @@
 // Image control and picture box, the two ways a window shows a picture.
 // ImageControl stretches its picture over its whole area (inside a single-line border) and
-// reports clicks and pointer moves. PictureBox keeps an image of its own size: a back colour,
-// a picture drawn at natural size from its corner, one pixel's colour read back.
+// reports clicks, pointer moves and files dropped on it. PictureBox keeps an image of its own
+// size: a back colour, a picture drawn at natural size from its corner, one pixel's colour
+// read back. Either takes the focus when its focus policy lets it; then it shows a focus
+// frame, and Space or Enter clicks it.
 #pragma once
 
 #include "colour.h"
@@ -10,6 +12,7 @@
 #include <QFrame>
 #include <QImage>
 
+class QKeyEvent;
 class QMouseEvent;
 
 namespace host {
@@ -28,6 +31,10 @@ public:
     void setPointer(QWidget *control, int code);
     int pointer() const { return m_pointer; }
     void setIcon(const QCursor &cursor) { m_icon = cursor; }
+    // True when `event` clicks a focused control: Space, Enter or Return without modifiers.
+    static bool keyClick(const QKeyEvent *event);
+    // Draws the focus frame inside `area` when `control` has the focus.
+    static void paintFocus(QWidget *control, const QRect &area);
 
 private:
     QCursor m_icon;
@@ -52,12 +59,20 @@ public:
 signals:
     void clicked();
     void mouseMoved(int x, int y);
+    // A local file dropped on the control (the first, when several are); only with
+    // setAcceptDrops(true).
+    void fileDropped(const QString &path);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     QImage m_picture;
@@ -91,6 +106,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void redraw();
