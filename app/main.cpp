@@ -3,6 +3,7 @@
 #include "fontwarmup.h"
 #include "form1.h"
 #include "glform.h"
+#include "hostapp.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -61,6 +62,7 @@ int main(int argc, char *argv[])
         return commandLine.exitCode;
     }
 
+    host::choosePlatform(argc, argv);
     // Loads while the application connects to the display; waited for before any text.
     app::FontWarmUp fonts;
     QApplication app(argc, argv);

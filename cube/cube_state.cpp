@@ -11,4 +11,5 @@ void resetCubeState()
     frmMain::setSideFolder(QString());
     frmMain::setFrameObserver({});
     modOpenGL::SavedDisplayMode = {};
+    modOpenGL::modeSetByProgram = {};
 }

@@ -106,6 +106,8 @@ void frmMain::runRenderLoop()
     while (pumpEvents()) {
         if (!DrawGLScene() || keyPressed[vk::Escape])
             break;
+        if (keying() == Keying::Alpha)
+            smoothOutline();
         setShape(frameShape());
         swapBuffers();
         if (g_frameObserver)
@@ -207,9 +209,17 @@ QRegion frmMain::frameShape()
 
 QRegion frmMain::outlineShape(int width, int height, bool &exact) const
 {
+    std::vector<QPointF> points = outlinePoints(width, height, exact);
+    if (points.empty())
+        return QRegion();
+    return host::regionFromConvexPoints(std::move(points), QSize(width, height));
+}
+
+std::vector<QPointF> frmMain::outlinePoints(int width, int height, bool &exact) const
+{
     exact = false;
     if (width <= 0 || height <= 0)
-        return QRegion();
+        return {};
     // The same transformation DrawGLScene gave the frame: translate, turn about X, then Y.
     const double ax = m_drawnAngle[0] * M_PI / 180.0;
     const double ay = m_drawnAngle[1] * M_PI / 180.0;
@@ -229,7 +239,7 @@ QRegion frmMain::outlineShape(int width, int height, bool &exact) const
         const double z2 = sx * y + cx * z1 + state.cubeDepth;
         const double w = -z2;
         if (w <= kNearPlane * 1.001)
-            return QRegion(); // crosses the near plane: not an outline case
+            return {}; // crosses the near plane: not an outline case
         if (w > kFarPlane)
             ++beyondFar;
         const double ndcX = f / aspect * x1 / w;
@@ -238,12 +248,72 @@ QRegion frmMain::outlineShape(int width, int height, bool &exact) const
     }
     if (beyondFar == 8) {
         exact = true; // past the far plane: nothing is drawn
-        return QRegion();
+        return {};
     }
     if (beyondFar > 0)
-        return QRegion(); // cut by the far plane: only the frame itself tells
+        return {}; // cut by the far plane: only the frame itself tells
     exact = true;
-    return host::regionFromConvexPoints(std::move(points), QSize(width, height));
+    return points;
+}
+
+void frmMain::smoothOutline()
+{
+    // A multisampled window blends its edges by itself.
+    GLint samples = 0;
+    glGetIntegerv(GL_SAMPLES, &samples);
+    if (samples > 0)
+        return;
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    bool exact = false;
+    const std::vector<QPointF> hull = host::convexHull(outlinePoints(viewport[2], viewport[3], exact));
+    if (!exact || hull.size() < 3)
+        return;
+    // Without multisampling the pixels along the outline are faded by the distance of
+    // their centres to the edge: a band one pixel wide inside the outline whose alpha runs
+    // from 1 to 0 at the edge, multiplied into colour and alpha alike (drawn pixels all lie
+    // inside, so each step of the edge becomes a ramp). The frame stays premultiplied, as
+    // compositors take it, and the edge blends into the desktop instead of stepping.
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TRANSFORM_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ZERO, GL_SRC_ALPHA);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, viewport[2], viewport[3], 0, -1, 1); // window pixels, y down, as the outline
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // The hull runs one way round; the outward side of each edge follows from it.
+    double area = 0;
+    for (size_t i = 0; i < hull.size(); ++i) {
+        const QPointF &a = hull[i], &b = hull[(i + 1) % hull.size()];
+        area += a.x() * b.y() - b.x() * a.y();
+    }
+    const double outward = area > 0 ? 1.0 : -1.0;
+    glBegin(GL_QUADS);
+    for (size_t i = 0; i < hull.size(); ++i) {
+        const QPointF &a = hull[i], &b = hull[(i + 1) % hull.size()];
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const double length = std::hypot(dx, dy);
+        if (length <= 0)
+            continue;
+        const QPointF n(outward * dy / length, -outward * dx / length);
+        glColor4f(1, 1, 1, 1);
+        glVertex2d(a.x() - n.x(), a.y() - n.y());
+        glVertex2d(b.x() - n.x(), b.y() - n.y());
+        glColor4f(1, 1, 1, 0);
+        glVertex2d(b.x(), b.y());
+        glVertex2d(a.x(), a.y());
+    }
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
 }
 
 QRegion frmMain::readBackShape(int width, int height, QRect area)
@@ -257,9 +327,41 @@ QRegion frmMain::readBackShape(int width, int height, QRect area)
     // OpenGL counts rows from the bottom.
     glReadPixels(area.left(), height - 1 - area.bottom(), area.width(), area.height(), GL_BGRA_EXT,
                  GL_UNSIGNED_BYTE, m_readBack.data());
+    if (keying() == Keying::Alpha)
+        writeKeyedAlpha(height, area);
     return host::regionFromBgra(m_readBack.data(), area.width(), area.height(),
                                 qsizetype(area.width()) * 4, true)
         .translated(area.topLeft());
+}
+
+void frmMain::writeKeyedAlpha(int height, const QRect &area)
+{
+    // Black drawn by the cube (a black texel, a face turned from the light) has to let the
+    // desktop through as the background does: the frame read back gets alpha 0 there and
+    // goes back into the alpha channel only.
+    host::keyBlackToAlpha(m_readBack.data(), area.width(), area.height(), qsizetype(area.width()) * 4);
+    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_TRANSFORM_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_TRUE);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    // The raster position in window coordinates: a pixel's lower left corner, through an
+    // identity transformation of the whole drawing area.
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const int rasterY = height - 1 - area.bottom();
+    glRasterPos2d(2.0 * (area.left() + 0.25) / viewport[2] - 1.0, 2.0 * (rasterY + 0.25) / viewport[3] - 1.0);
+    glDrawPixels(area.width(), area.height(), GL_BGRA_EXT, GL_UNSIGNED_BYTE, m_readBack.data());
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glPopAttrib();
 }
 
 void frmMain::Form_Unload(int &cancel)
@@ -290,6 +392,9 @@ void frmMain::Form_MouseDown(int button, int shift, int x, int y)
 {
     (void)shift;
     if (button != 1)
+        return;
+    // Where the window cannot place itself, the window system moves it with the pointer.
+    if (startSystemMove())
         return;
     grabX = host::roundEven(x * host::twipsPerPixelX());
     grabY = host::roundEven(y * host::twipsPerPixelY());

@@ -85,6 +85,15 @@ private:
     void runRenderLoop();
     bool pumpEvents();
     bool outlineIsExact() const;
+    // The eight corners of the cube as drawn last, in device pixels (y down); empty when
+    // they give no outline (`exact` as for outlineShape).
+    std::vector<QPointF> outlinePoints(int width, int height, bool &exact) const;
+    // Alpha keying: blends the frame's outline into the desktop where the window is not
+    // multisampled.
+    void smoothOutline();
+    // Alpha keying: the pixels of m_readBack (`area` of the frame) that are pure black
+    // become transparent in the frame's alpha channel.
+    void writeKeyedAlpha(int height, const QRect &area);
 
     std::array<float, 2> m_drawnAngle{0.0f, 0.0f};
     KeyTaps m_taps;

@@ -8,10 +8,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <memory>
+#include <utility>
 
 namespace modOpenGL {
 
 host::DisplayMode SavedDisplayMode;
+
+host::DisplayMode modeSetByProgram;
 
 namespace {
 std::unique_ptr<QOpenGLContext> &contextSlot()
@@ -37,11 +40,22 @@ bool EnterFullscreenMode(std::int16_t width, std::int16_t height, std::int16_t b
     mode.width = width;
     mode.height = height;
     mode.bitsPerPixel = bits;
-    return host::changeDisplayMode(mode);
+    if (!host::changeDisplayMode(mode))
+        return false;
+    modeSetByProgram = host::currentDisplayMode();
+    return true;
+}
+
+bool shouldRestoreDisplayMode(const host::DisplayMode &set, const host::DisplayMode &now)
+{
+    return set.width != 0 && set == now;
 }
 
 void RestoreDisplayMode()
 {
+    const host::DisplayMode set = std::exchange(modeSetByProgram, host::DisplayMode{});
+    if (!shouldRestoreDisplayMode(set, host::currentDisplayMode()))
+        return;
     if (!host::changeDisplayMode(SavedDisplayMode))
         host::MsgBox(QStringLiteral("Display restore failed."));
 }
@@ -69,7 +83,7 @@ bool SetupGLWindow(host::GlForm &window, std::int16_t width, std::int16_t height
         return false;
     }
     if (!native->handle()) {
-        QSurfaceFormat format = host::GlForm::surfaceFormat();
+        QSurfaceFormat format = native->requestedFormat();
         if (bits >= 32)
             format.setAlphaBufferSize(8);
         native->setFormat(format);

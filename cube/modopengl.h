@@ -23,6 +23,9 @@ inline constexpr double kFarPlane = 100.0;
 
 // The display mode recorded by SaveDisplayMode; all zero before it first runs.
 extern host::DisplayMode SavedDisplayMode;
+// The mode EnterFullscreenMode put the display in, until RestoreDisplayMode; all zero when
+// the program set none.
+extern host::DisplayMode modeSetByProgram;
 
 // The context made by SetupGLWindow; null when there is none.
 QOpenGLContext *glContext();
@@ -38,6 +41,12 @@ void ResizeGLView(std::int32_t width, std::int32_t height);
 // deactivates and deletes the rendering context.
 void ReleaseGLWindow(host::GlForm &window);
 bool EnterFullscreenMode(std::int16_t width, std::int16_t height, std::int16_t bits);
+// Puts back the saved mode, but only over a mode this program set itself and the display
+// is still in: a mode the user chose meanwhile (or the only mode there ever was) is left
+// alone, without a message.
 void RestoreDisplayMode();
+// Whether to restore: `set` is the mode the program switched to (all zero when it switched
+// to none), `now` the display's mode.
+bool shouldRestoreDisplayMode(const host::DisplayMode &set, const host::DisplayMode &now);
 
 } // namespace modOpenGL

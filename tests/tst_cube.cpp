@@ -12,6 +12,7 @@
 #include "keycodes.h"
 #include "modopengl.h"
 #include "msgbox.h"
+#include "shapemask.h"
 
 #include <QCursor>
 #include <QFile>
@@ -22,6 +23,8 @@
 #include <QWindow>
 #include <GL/gl.h>
 #include <cmath>
+
+Q_DECLARE_METATYPE(host::DisplayMode)
 
 namespace {
 // The cube window with its handlers reachable from the tests.
@@ -346,10 +349,10 @@ private slots:
         QTest::addColumn<bool>("withContext");
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("cursorStep");
-        QTest::newRow("captionless window after a save: mode re-applied, cursor shown")
+        QTest::newRow("captionless window after a save: cursor shown")
             << "" << true << true << QStringList() << 1;
-        QTest::newRow("captionless window before any save: all-zero mode refused")
-            << "" << false << true << QStringList{"Display restore failed."} << 1;
+        QTest::newRow("captionless window before any save: no mode was set, none restored")
+            << "" << false << true << QStringList() << 1;
         QTest::newRow("window with a caption: context only")
             << "cube" << false << true << QStringList() << 0;
         QTest::newRow("no context: display step only")
@@ -381,6 +384,67 @@ private slots:
         QCOMPARE(cursorAfter - cursorBefore, cursorStep);
         for (int i = 0; i < cursorStep; ++i)
             host::ShowCursor(false);
+    }
+
+    void pacerHoldsFramesToTheRefreshOnlyWithoutVsync_data()
+    {
+        QTest::addColumn<double>("refreshHz");
+        QTest::addColumn<int>("drawMicros");
+        QTest::addColumn<int>("stallAt");
+        QTest::addColumn<double>("periodMicros");
+        QTest::newRow("no vsync, 60 Hz") << 60.0 << 1000 << -1 << 1e6 / 60;
+        QTest::newRow("no vsync, 144 Hz") << 144.0 << 300 << -1 << 1e6 / 144;
+        QTest::newRow("swap waits for 60 Hz: never held") << 60.0 << 16667 << -1 << 16667.0;
+        QTest::newRow("slow frames are not slowed further") << 60.0 << 30000 << -1 << 30000.0;
+        QTest::newRow("unknown rate counts as 60 Hz") << 0.0 << 1000 << -1 << 1e6 / 60;
+        QTest::newRow("absurd rate counts as 60 Hz") << 1e9 << 1000 << -1 << 1e6 / 60;
+        QTest::newRow("no burst of missed frames after a stall") << 60.0 << 1000 << 20 << 1e6 / 60;
+    }
+    void pacerHoldsFramesToTheRefreshOnlyWithoutVsync()
+    {
+        QFETCH(double, refreshHz);
+        QFETCH(int, drawMicros);
+        QFETCH(int, stallAt);
+        QFETCH(double, periodMicros);
+        using namespace std::chrono;
+        host::FramePacer pacer;
+        pacer.setRefreshRate(refreshHz);
+        host::FramePacer::Clock::time_point now{};
+        std::vector<double> presented;
+        for (int frame = 0; frame < 40; ++frame) {
+            presented.push_back(duration<double, std::micro>(now.time_since_epoch()).count());
+            now += pacer.framePresented(now) + microseconds(drawMicros);
+            if (frame == stallAt)
+                now += milliseconds(500);
+        }
+        // The first frames find out whether the swap waits; from then on every frame keeps
+        // the period, except the stalled one and the one after it, which may only be later.
+        for (int frame = 6; frame < 40; ++frame) {
+            const double period = presented[size_t(frame)] - presented[size_t(frame) - 1];
+            const bool afterStall = frame == stallAt + 1 || frame == stallAt + 2;
+            QVERIFY2(period > periodMicros * 0.99 && (afterStall || period < periodMicros * 1.01),
+                     qPrintable(QStringLiteral("frame %1 after %2 us").arg(frame).arg(period)));
+        }
+    }
+
+    void onlyAModeTheProgramSetIsRestored_data()
+    {
+        QTest::addColumn<host::DisplayMode>("set");
+        QTest::addColumn<host::DisplayMode>("now");
+        QTest::addColumn<bool>("restore");
+        const host::DisplayMode full{1280, 1024, 24, 60};
+        QTest::newRow("the program set none") << host::DisplayMode{} << full << false;
+        QTest::newRow("still in the mode it set") << full << full << true;
+        QTest::newRow("the user changed the resolution") << full << host::DisplayMode{1024, 768, 24, 60} << false;
+        QTest::newRow("the user changed the refresh rate") << full << host::DisplayMode{1280, 1024, 24, 75} << false;
+        QTest::newRow("the screen is gone") << full << host::DisplayMode{} << false;
+    }
+    void onlyAModeTheProgramSetIsRestored()
+    {
+        QFETCH(host::DisplayMode, set);
+        QFETCH(host::DisplayMode, now);
+        QFETCH(bool, restore);
+        QCOMPARE(modOpenGL::shouldRestoreDisplayMode(set, now), restore);
     }
 
     void refusedFullscreenContinuesWindowed()
@@ -498,6 +562,77 @@ private slots:
 
     // --- the keyed-out shape ------------------------------------------------------------
 
+    void waylandSessionRunsOnXUnlessThePlatformIsChosen_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("session");
+        QTest::addColumn<bool>("xReachable");
+        QTest::addColumn<QByteArray>("choice");
+        QTest::newRow("Wayland socket and X display") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray("xcb");
+        QTest::newRow("Wayland session type and X display") << QStringList() << QByteArray() << QByteArray() << QByteArray("wayland") << true << QByteArray("xcb");
+        QTest::newRow("no X display: Wayland stays") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << false << QByteArray();
+        QTest::newRow("X11 session: Qt's own choice") << QStringList() << QByteArray() << QByteArray() << QByteArray("x11") << true << QByteArray();
+        QTest::newRow("QT_QPA_PLATFORM chosen") << QStringList() << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
+        QTest::newRow("-platform chosen") << QStringList{"-platform", "wayland"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
+        QTest::newRow("--platform=offscreen chosen") << QStringList{"--platform=offscreen"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
+        QTest::newRow("a picture named like the option is no choice") << QStringList{"platform"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray("xcb");
+    }
+    void waylandSessionRunsOnXUnlessThePlatformIsChosen()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, session);
+        QFETCH(bool, xReachable);
+        QFETCH(QByteArray, choice);
+        QCOMPARE(host::platformChoice(arguments, qpa, wayland, session, xReachable), choice);
+    }
+
+    void alphaKeyingClearsOnlyPureBlack_data()
+    {
+        QTest::addColumn<quint32>("pixel"); // 0xAARRGGBB
+        QTest::addColumn<quint32>("keyed");
+        QTest::newRow("opaque black") << 0xff000000u << 0x00000000u;
+        QTest::newRow("darkest blue stays") << 0xff000001u << 0xff000001u;
+        QTest::newRow("darkest red stays") << 0xff010000u << 0xff010000u;
+        QTest::newRow("blended edge keeps its alpha") << 0x800a141eu << 0x800a141eu;
+        QTest::newRow("background stays clear") << 0x00000000u << 0x00000000u;
+    }
+    void alphaKeyingClearsOnlyPureBlack()
+    {
+        QFETCH(quint32, pixel);
+        QFETCH(quint32, keyed);
+        // Two rows of three with a padded stride: every pixel, and nothing beyond the rows.
+        std::vector<quint32> pixels(8, 0xdeadbeefu);
+        for (int i : {0, 1, 2, 4, 5, 6})
+            pixels[size_t(i)] = pixel;
+        host::keyBlackToAlpha(reinterpret_cast<unsigned char *>(pixels.data()), 3, 2, 16);
+        for (int i : {0, 1, 2, 4, 5, 6})
+            QCOMPARE(pixels[size_t(i)], keyed);
+        QCOMPARE(pixels[3], 0xdeadbeefu);
+        QCOMPARE(pixels[7], 0xdeadbeefu);
+    }
+
+    void deviceShapeInWindowPixelsCoversEveryDrawnPixel_data()
+    {
+        QTest::addColumn<QRect>("device");
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<QRect>("window");
+        QTest::newRow("1x: unchanged") << QRect(3, 5, 7, 1) << 1.0 << QRect(3, 5, 7, 1);
+        QTest::newRow("2x: whole window pixels") << QRect(4, 6, 8, 2) << 2.0 << QRect(2, 3, 4, 1);
+        QTest::newRow("2x: odd band rounds outwards") << QRect(5, 7, 3, 1) << 2.0 << QRect(2, 3, 2, 1);
+        QTest::newRow("1.5x") << QRect(3, 3, 3, 3) << 1.5 << QRect(2, 2, 2, 2);
+    }
+    void deviceShapeInWindowPixelsCoversEveryDrawnPixel()
+    {
+        QFETCH(QRect, device);
+        QFETCH(double, ratio);
+        QFETCH(QRect, window);
+        QCOMPARE(host::windowPixelRegion(QRegion(device), ratio), QRegion(window));
+    }
+
     void outlineShapeMatchesTheFrame_data()
     {
         QTest::addColumn<float>("angleX");
@@ -560,30 +695,26 @@ private slots:
         QVERIFY(!shape.contains(QPoint(5, 5)));        // the background: desktop
     }
 
-    // The mask is in window pixels: at a device pixel ratio of 2 (the tst_cube_dpr2 run)
-    // each band of the device region is rounded outwards, so no drawn pixel is cut off.
-    void shapeIsSetInWindowPixels_data()
+    // The shape goes to the window system in device pixels, as drawn: at a device pixel
+    // ratio of 2 (the tst_cube_dpr2 run) a shape rounded through window pixels would leave
+    // a fringe of black pixels around the cube.
+    void shapeIsSetInDevicePixels_data()
     {
         QTest::addColumn<QRegion>("device");
-        QTest::addColumn<QRegion>("atRatio2");
-        QTest::newRow("even band") << QRegion(4, 6, 10, 8) << QRegion(2, 3, 5, 4);
-        QTest::newRow("odd edges round outwards") << QRegion(3, 5, 4, 3) << QRegion(1, 2, 3, 2);
-        QTest::newRow("one pixel") << QRegion(7, 7, 1, 1) << QRegion(3, 3, 1, 1);
-        QTest::newRow("two bands") << (QRegion(0, 0, 4, 2) + QRegion(0, 2, 2, 2))
-                                   << (QRegion(0, 0, 2, 1) + QRegion(0, 1, 1, 1));
+        QTest::newRow("even band") << QRegion(4, 6, 10, 8);
+        QTest::newRow("odd edges") << QRegion(3, 5, 4, 3);
+        QTest::newRow("one pixel") << QRegion(7, 7, 1, 1);
+        QTest::newRow("two bands") << (QRegion(0, 0, 4, 2) + QRegion(0, 2, 2, 2));
     }
-    void shapeIsSetInWindowPixels()
+    void shapeIsSetInDevicePixels()
     {
         QFETCH(QRegion, device);
-        QFETCH(QRegion, atRatio2);
         makeSurface(false);
-        const double ratio = m_surface->devicePixelRatio();
         if (qEnvironmentVariable("QT_SCALE_FACTOR") == QLatin1String("2"))
-            QCOMPARE(ratio, 2.0);
-        if (ratio != 1.0 && ratio != 2.0)
-            QSKIP("expectations are written for ratios 1 and 2");
+            QCOMPARE(m_surface->devicePixelRatio(), 2.0);
+        m_surface->window()->create();
         m_surface->setShape(device);
-        QCOMPARE(m_surface->window()->mask(), ratio == 1.0 ? device : atRatio2);
+        QCOMPARE(m_surface->windowSystemShape(), device);
     }
 
     // --- the cube window's whole run ------------------------------------------------------
@@ -596,14 +727,14 @@ private slots:
         {
             const TestCube *cube = nullptr;
             bool seen = false;
-            QRegion mask;
+            QRegion shape;
             QRect area;
             bool eventFilter(QObject *watched, QEvent *event) override
             {
                 if (!seen && event->type() == QEvent::Show && watched == cube->window()) {
                     seen = true;
-                    mask = cube->window()->mask();
-                    area = QRect(QPoint(0, 0), cube->window()->size());
+                    shape = cube->windowSystemShape(); // the whole window when none is set
+                    area = QRect(0, 0, cube->clientDeviceWidth(), cube->clientDeviceHeight());
                 }
                 return false;
             }
@@ -612,14 +743,13 @@ private slots:
         qApp->installEventFilter(&watch);
         QRegion atFirstFrame;
         const ScopedFrameObserver firstFrame([&] {
-            atFirstFrame = cube.window()->mask();
+            atFirstFrame = cube.windowSystemShape();
             keyPressed[vk::Escape] = true;
         });
         cube.Show();
         qApp->removeEventFilter(&watch);
         QVERIFY(watch.seen);
-        QVERIFY(!watch.mask.isEmpty()); // an empty mask would mean no shape: the whole window
-        QVERIFY(!watch.mask.intersects(watch.area));
+        QVERIFY(!watch.shape.intersects(watch.area));
         QVERIFY(atFirstFrame.intersects(watch.area)); // from the first frame on, the cube shows
         cube.Unload();
     }
@@ -651,7 +781,7 @@ private slots:
             QCOMPARE(cube.Img[static_cast<size_t>(k)]->getFilter(), 0);
         QVERIFY(cube.cubeAngle[1] > 0.0f);
         QCOMPARE(cube.lastShapeSource(), frmMain::ShapeSource::Outline);
-        QVERIFY(!cube.window()->mask().isEmpty());
+        QVERIFY(!cube.windowSystemShape().isEmpty());
         cube.Unload();
         QCOMPARE(modOpenGL::glContext(), nullptr);
         QVERIFY(!cube.isLoaded());

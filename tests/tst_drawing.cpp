@@ -71,6 +71,7 @@ private slots:
     void textIsDrawnWithoutAntialiasing();
 
     void repeatedTextMatchesAFreshLayout();
+    void surfaceShownAtTwiceTheResolution();
 
     void regionShapes_data();
     void regionShapes();
@@ -411,6 +412,41 @@ void TestDrawing::repeatedTextMatchesAFreshLayout()
     painter.end();
     QCOMPARE(again.image(), fresh);
     QCOMPARE(count(first.image(), RGB(0, 0, 0)), count(fresh, RGB(200, 0, 100)));
+}
+
+void TestDrawing::surfaceShownAtTwiceTheResolution()
+{
+    // At a device pixel ratio of 2 every surface pixel is a 2 x 2 block, and the caption is
+    // drawn at the device's resolution over the blocks instead of into the surface.
+    Surface surface = surfaceOf(90, 30);
+    surface.setDeviceScale(2.0);
+    const QImage before = surface.image().copy();
+    FillBox(surface.image(), 3, 5, 1, 1, RGB(0, 0, 255));
+    surface.setForeColor(RGB(200, 0, 100));
+    DrawText(surface, QStringLiteral("&Kept text"), 4, 4, 86, 26, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    QCOMPARE(count(surface.image(), RGB(200, 0, 100)), 0);
+
+    QImage shown(180, 60, QImage::Format_RGB32);
+    shown.setDevicePixelRatio(2.0);
+    QPainter painter(&shown);
+    ShowSurface(painter, surface);
+    painter.end();
+    for (const QPoint &p : {QPoint(6, 10), QPoint(7, 10), QPoint(6, 11), QPoint(7, 11)})
+        QCOMPARE(shown.pixelColor(p), QColor(0, 0, 255));
+    QCOMPARE(shown.pixelColor(8, 10), before.pixelColor(4, 5));
+    // Text rows at device resolution: some caption pixel lies in an odd device row, which
+    // a caption blown up from the surface would never start on alone.
+    bool oddRowAlone = false;
+    for (int y = 1; y < shown.height(); y += 2) {
+        for (int x = 0; x < shown.width(); ++x) {
+            if (shown.pixelColor(x, y) == QColor(200, 0, 100) && shown.pixelColor(x, y - 1) != QColor(200, 0, 100))
+                oddRowAlone = true;
+        }
+    }
+    QVERIFY(oddRowAlone);
+    // Cleared for the next paint.
+    surface.clear();
+    QVERIFY(surface.keptText().empty());
 }
 
 // --- regions and theme ------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "stylebutton.h"
 
 #include "aboutbox.h"
+#include "drawing.h"
 #include "syscolours.h"
 
 #include <QDesktopServices>
@@ -53,9 +54,15 @@ QFont StyleButton::Font() const
 
 void StyleButton::paintEvent(QPaintEvent *)
 {
+    // A surface laid out for another device pixel ratio (the first paint, a move to a
+    // screen of another scale) is painted again for this one first.
+    if (m_Surface.deviceScale() != devicePixelRatioF()) {
+        m_Surface.setDeviceScale(devicePixelRatioF());
+        Refresh();
+    }
     // The surface holds the last Refresh; showing it again needs no repaint.
     QPainter painter(this);
-    painter.drawImage(0, 0, m_Surface.image());
+    host::ShowSurface(painter, m_Surface);
 }
 
 // --- painting ------------------------------------------------------------------------------

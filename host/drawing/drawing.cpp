@@ -474,13 +474,12 @@ int qtTextFlags(unsigned format)
 }
 
 // Lays the text out on `dc` in `colour`.
-void paintText(QImage &dc, const QFont &font, OleColor colour, const QString &text, int left, int top,
+void paintText(QPainter &painter, const QFont &font, OleColor colour, const QString &text, int left, int top,
                int right, int bottom, unsigned format)
 {
     QString shown = text;
     if (format & DT_SINGLELINE)
         shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    QPainter painter(&dc);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
     painter.setFont(font);
@@ -489,6 +488,13 @@ void paintText(QImage &dc, const QFont &font, OleColor colour, const QString &te
     // places it.
     const QRect box(QPoint(left, top), QPoint(right - 1, bottom - 1));
     painter.drawText(box.isValid() ? box : QRect(left, top, 0, 0), qtTextFlags(format), shown);
+}
+
+void paintText(QImage &dc, const QFont &font, OleColor colour, const QString &text, int left, int top,
+               int right, int bottom, unsigned format)
+{
+    QPainter painter(&dc);
+    paintText(painter, font, colour, text, left, top, right, bottom, format);
 }
 
 // The runs of a caption, laid out once on a clear mask of the surface's size; false when
@@ -540,6 +546,10 @@ void DrawText(Surface &surface, const QString &text, int left, int top, int righ
         return;
     QFont font = surface.font();
     font.setStyleStrategy(QFont::NoAntialias);
+    if (surface.deviceScale() != 1.0) {
+        surface.keepText({text, font, surface.foreColor(), left, top, right, bottom, format});
+        return;
+    }
     if (dc.depth() != 32) {
         paintText(dc, font, surface.foreColor(), text, left, top, right, bottom, format);
         return;
@@ -575,6 +585,20 @@ void DrawText(Surface &surface, const QString &text, int left, int top, int righ
     const QRgb rgb = toRgb(surface.foreColor());
     for (const TextRun &run : found->runs)
         r.hspan(run.y, run.x0, run.x1, rgb);
+}
+
+void ShowSurface(QPainter &painter, const Surface &surface)
+{
+    const QImage &image = surface.image();
+    painter.save();
+    // Each surface pixel a block of device pixels: at a whole ratio the look's lines and
+    // pixels stay sharp instead of being blurred between neighbours.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(0, 0, image.width(), image.height()), image);
+    painter.setClipRect(QRect(0, 0, image.width(), image.height()));
+    for (const KeptText &kept : surface.keptText())
+        paintText(painter, kept.font, kept.colour, kept.text, kept.left, kept.top, kept.right, kept.bottom, kept.format);
+    painter.restore();
 }
 
 } // namespace host

@@ -12,6 +12,8 @@
 #include <QString>
 #include <stdexcept>
 
+class QPainter;
+
 namespace host {
 
 // Raised by a gradient asked to spread its colours over zero steps; the paint that asked
@@ -100,5 +102,10 @@ enum TextFormat : unsigned {
 // letter after it ("&&" draws one "&").
 void DrawText(Surface &surface, const QString &text, int left, int top, int right, int bottom,
               unsigned format);
+
+// Shows the surface on `painter` (in surface pixels, whatever the painter's device pixel
+// ratio): its pixels as whole blocks, without smoothing, then the text it kept, drawn at
+// the device's resolution.
+void ShowSurface(QPainter &painter, const Surface &surface);
 
 } // namespace host

@@ -22,7 +22,9 @@ double cross(const QPointF &o, const QPointF &a, const QPointF &b)
     return (a.x() - o.x()) * (b.y() - o.y()) - (a.y() - o.y()) * (b.x() - o.x());
 }
 
-// Monotone chain; the hull comes back counter-clockwise without repeated points.
+} // namespace
+
+// Monotone chain.
 std::vector<QPointF> convexHull(std::vector<QPointF> points)
 {
     std::sort(points.begin(), points.end(), [](const QPointF &a, const QPointF &b) {
@@ -45,8 +47,6 @@ std::vector<QPointF> convexHull(std::vector<QPointF> points)
     hull.resize(k - 1);
     return hull;
 }
-} // namespace
-
 QRegion regionFromBgra(const unsigned char *pixels, int width, int height, qsizetype stride,
                        bool bottomUp)
 {
@@ -68,6 +68,32 @@ QRegion regionFromBgra(const unsigned char *pixels, int width, int height, qsize
         }
     }
     return regionFromRects(rects);
+}
+
+void keyBlackToAlpha(unsigned char *pixels, int width, int height, qsizetype stride)
+{
+    for (int y = 0; y < height; ++y) {
+        auto *p = reinterpret_cast<quint32 *>(pixels + y * stride);
+        for (int x = 0; x < width; ++x) {
+            if ((p[x] & 0x00ffffffu) == 0)
+                p[x] = 0;
+        }
+    }
+}
+
+QRegion windowPixelRegion(const QRegion &deviceRegion, double ratio)
+{
+    if (ratio == 1.0 || !(ratio > 0))
+        return deviceRegion;
+    QRegion scaled;
+    for (const QRect &r : deviceRegion) {
+        const int left = static_cast<int>(std::floor(r.left() / ratio));
+        const int top = static_cast<int>(std::floor(r.top() / ratio));
+        const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio));
+        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio));
+        scaled += QRect(left, top, right - left, bottom - top);
+    }
+    return scaled;
 }
 
 QRegion regionFromConvexPoints(std::vector<QPointF> points, QSize size)

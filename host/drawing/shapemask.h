@@ -16,6 +16,17 @@ namespace host {
 QRegion regionFromBgra(const unsigned char *pixels, int width, int height, qsizetype stride,
                        bool bottomUp);
 
+// Makes every pure black pixel (blue, green and red all 0) fully transparent, as the
+// colour key would leave it out; other pixels keep their alpha. Same layout as above.
+void keyBlackToAlpha(unsigned char *pixels, int width, int height, qsizetype stride);
+
+// A region of device pixels in window pixels at `ratio` device pixels per window pixel,
+// each band rounded outwards so no pixel of it is left out.
+QRegion windowPixelRegion(const QRegion &deviceRegion, double ratio);
+
+// The convex hull of `points`, one way round, without repeated points.
+std::vector<QPointF> convexHull(std::vector<QPointF> points);
+
 // The pixels whose centres lie inside the convex polygon through `points` (window pixels,
 // y down; pixel (x, y) has its centre at (x + 0.5, y + 0.5)), clipped to `size`.
 // The points need not be ordered: their convex hull is taken.

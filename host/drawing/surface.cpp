@@ -14,6 +14,7 @@ void Surface::resize(int width, int height)
 
 void Surface::clear()
 {
+    m_keptText.clear();
     if (!m_image.isNull())
         m_image.fill(toQColor(m_backColor));
 }

@@ -7,8 +7,20 @@
 
 #include <QFont>
 #include <QImage>
+#include <QString>
+#include <vector>
 
 namespace host {
+
+// Text the surface keeps to draw over its pixels where it is shown (see setDeviceScale).
+struct KeptText
+{
+    QString text;
+    QFont font;
+    OleColor colour = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    unsigned format = 0;
+};
 
 class Surface
 {
@@ -30,7 +42,17 @@ public:
     QImage &image() { return m_image; }
     const QImage &image() const { return m_image; }
 
+    // Device pixels per surface pixel where the surface is shown. At 1 text goes into the
+    // pixels; above it the text is kept instead and drawn at the device's resolution over
+    // the pixels, which are shown as whole blocks (DrawKeptText).
+    void setDeviceScale(double scale) { m_deviceScale = scale > 0 ? scale : 1.0; }
+    double deviceScale() const { return m_deviceScale; }
+    void keepText(KeptText text) { m_keptText.push_back(std::move(text)); }
+    const std::vector<KeptText> &keptText() const { return m_keptText; }
+
 private:
+    double m_deviceScale = 1.0;
+    std::vector<KeptText> m_keptText;
     QImage m_image;
     OleColor m_backColor = 0;
     OleColor m_foreColor = 0;

@@ -1,19 +1,34 @@
 #include "glform.h"
 
 #include "keycodes.h"
+#include "shapemask.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QGuiApplication>
 #include <QOpenGLContext>
+#include <QPlatformSurfaceEvent>
 #include <QResizeEvent>
+#include <QScreen>
+#include <QTimer>
 #include <QWindow>
 #include <cmath>
+#include <thread>
 #include <utility>
 
 namespace host {
 
 namespace {
 int g_swapInterval = 1;
+
+// On the X11 platform, with Xlib below (the end of this file).
+bool onX11();
+bool x11CompositorRunning();
+enum class X11ShapeKind { Bounding, Input };
+void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
+void x11SuppressShadow(WId window);
+void x11StackBelowActiveWindow(WId window);
+QRegion x11Shape(WId window, X11ShapeKind kind);
 
 int shiftState(Qt::KeyboardModifiers modifiers)
 {
@@ -86,6 +101,12 @@ protected:
             const int x = static_cast<int>(std::floor(at.x()));
             const int y = static_cast<int>(std::floor(at.y()));
             const int shift = shiftState(mouse->modifiers());
+            // A window placed by the program itself has no window manager to bring it to
+            // the front with the keyboard focus when clicked.
+            if (event->type() == QEvent::MouseButtonPress && !isActive()) {
+                raise();
+                requestActivate();
+            }
             if (event->type() == QEvent::MouseMove) {
                 m_form.Form_MouseMove(buttonMask(mouse->buttons()), shift, x, y);
             } else {
@@ -103,6 +124,20 @@ protected:
             event->ignore();
             m_form.queueCloseRequest();
             return true;
+        case QEvent::FocusOut:
+            m_form.focusLost();
+            break;
+        case QEvent::PlatformSurface:
+            if (static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
+                == QPlatformSurfaceEvent::SurfaceCreated)
+                m_form.surfaceCreated();
+            break;
+        case QEvent::ScreenChangeInternal:
+        case QEvent::Expose:
+            // A move to a screen of another scale sends no resize: the drawing area in
+            // device pixels changed all the same.
+            m_form.checkPixelRatio();
+            break;
         default:
             break;
         }
@@ -115,6 +150,42 @@ private:
     GlForm &m_form;
 };
 
+void FramePacer::setRefreshRate(double hertz)
+{
+    if (!(hertz >= 20.0 && hertz <= 1000.0))
+        hertz = 60.0;
+    m_interval = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hertz));
+}
+
+FramePacer::Clock::duration FramePacer::framePresented(Clock::time_point now)
+{
+    if (!m_started) {
+        m_started = true;
+        m_last = m_deadline = now;
+        return {};
+    }
+    const Clock::duration gap = now - m_last;
+    m_last = now;
+    if (!m_pacing) {
+        // A few frames in a row well inside one refresh: the swap did not wait for the
+        // display. One fast frame alone may be a swap that caught a refresh just in time.
+        m_fastFrames = gap < m_interval / 2 ? m_fastFrames + 1 : 0;
+        if (m_fastFrames < 3)
+            return {};
+        m_pacing = true;
+        m_deadline = now;
+    }
+    // Deadlines a whole interval apart keep the average rate exact; after a stall (a slow
+    // frame, a drag, a message box) the schedule starts again from now instead of racing
+    // through the frames it missed.
+    m_deadline += m_interval;
+    if (m_deadline + m_interval < now)
+        m_deadline = now + m_interval;
+    else if (m_deadline < now)
+        m_deadline = now;
+    return m_deadline - now;
+}
+
 GlForm::GlForm() = default;
 
 GlForm::~GlForm()
@@ -123,7 +194,7 @@ GlForm::~GlForm()
     destroyNativeWindow();
 }
 
-QSurfaceFormat GlForm::surfaceFormat()
+QSurfaceFormat GlForm::surfaceFormat(Keying keying)
 {
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
@@ -134,6 +205,10 @@ QSurfaceFormat GlForm::surfaceFormat()
     format.setDepthBufferSize(16);
     format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
     format.setSwapInterval(g_swapInterval);
+    if (keying == Keying::Alpha) {
+        format.setAlphaBufferSize(8);
+        format.setSamples(4);
+    }
     return format;
 }
 
@@ -160,14 +235,29 @@ QWindow *GlForm::window() const
 
 void GlForm::createNativeWindow()
 {
+    m_keying = compositedDesktop() ? Keying::Alpha : Keying::Shape;
     m_window = std::make_unique<GlWindow>(*this);
-    m_window->setFormat(surfaceFormat());
+    m_window->setFormat(surfaceFormat(m_keying));
     Qt::WindowFlags flags = Qt::Window;
     if (m_designBorderless)
         flags |= Qt::FramelessWindowHint;
+    // A window the window manager frames gets the compositor's shadow under its whole
+    // rectangle, which the see-through pixels around the cube would show as a dark square
+    // (measured with xcompmgr -c under openbox); a window placed by the program itself
+    // gets none. It is centred on the screen as a window manager would place it.
+    const bool placeItself = m_keying == Keying::Alpha && onX11();
+    m_placesItself = placeItself;
+    if (placeItself)
+        flags |= Qt::BypassWindowManagerHint;
     m_window->setFlags(flags);
     m_window->resize(m_designSize);
+    if (placeItself && m_window->screen()) {
+        const QRect available = m_window->screen()->availableGeometry();
+        m_window->setPosition(available.center() - QPoint(m_designSize.width() / 2, m_designSize.height() / 2));
+    }
     m_shaped = false;
+    m_paced = g_swapInterval > 0;
+    m_pacer = FramePacer();
 }
 
 void GlForm::destroyNativeWindow()
@@ -183,8 +273,14 @@ void GlForm::destroyNativeWindow()
 
 void GlForm::setNativeVisible(bool visible)
 {
-    if (m_window)
-        m_window->setVisible(visible);
+    if (!m_window)
+        return;
+    const bool wasVisible = m_window->isVisible();
+    m_window->setVisible(visible);
+    // Showing a window that is already shown brings it to the front with the keyboard
+    // focus; the window system does that by itself only for a window it maps.
+    if (visible && wasVisible)
+        activate();
 }
 
 bool GlForm::nativeVisible() const
@@ -271,45 +367,258 @@ void GlForm::releaseCapture()
         m_window->setMouseGrabEnabled(false);
 }
 
+bool GlForm::compositedDesktop()
+{
+    if (onX11())
+        return x11CompositorRunning();
+    return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
+bool GlForm::startSystemMove()
+{
+    if (!m_window || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return false;
+    return m_window->startSystemMove();
+}
+
 void GlForm::setShape(const QRegion &deviceRegion)
 {
     if (!m_window)
         return;
-    // The X server is asked only when the shape really changed: a round trip per frame
+    // The window system is asked only when the shape really changed: a request per frame
     // for an unchanged shape would cost more than comparing the bands.
     if (m_shaped && deviceRegion == m_shape)
         return;
     m_shape = deviceRegion;
     m_shaped = true;
-    if (deviceRegion.isEmpty()) {
+    // A window not made yet takes its shape when it is (surfaceCreated).
+    if (m_window->handle())
+        applyShape();
+}
+
+void GlForm::applyShape()
+{
+    if (onX11()) {
+        // In device pixels, as drawn: a shape rounded through window pixels would leave
+        // a fringe of keyed-out pixels at a device pixel ratio above 1.
+        x11SetShape(m_window->winId(), m_keying == Keying::Alpha ? X11ShapeKind::Input : X11ShapeKind::Bounding,
+                    m_shape);
+        return;
+    }
+    if (m_shape.isEmpty()) {
         // An empty mask means "no shape" to the window system, i.e. the whole window:
         // a rectangle outside the window hides all of it instead.
         m_window->setMask(QRegion(-1, -1, 1, 1));
         return;
     }
+    m_window->setMask(windowPixelRegion(m_shape, devicePixelRatio()));
+}
+
+QRegion GlForm::windowSystemShape() const
+{
+    if (!m_window || !m_window->handle())
+        return QRegion();
+    if (onX11())
+        return x11Shape(m_window->winId(), m_keying == Keying::Alpha ? X11ShapeKind::Input : X11ShapeKind::Bounding);
+    const QRegion mask = m_window->mask();
+    if (mask.isEmpty())
+        return QRegion(0, 0, clientDeviceWidth(), clientDeviceHeight());
     const double ratio = devicePixelRatio();
-    if (ratio == 1.0) {
-        m_window->setMask(deviceRegion);
+    QRegion device;
+    for (const QRect &r : mask)
+        device += QRectF(QPointF(r.topLeft()) * ratio, QSizeF(r.size()) * ratio).toAlignedRect();
+    return device;
+}
+
+void GlForm::surfaceCreated()
+{
+    m_pixelRatio = devicePixelRatio();
+    if (onX11() && m_keying == Keying::Alpha)
+        x11SuppressShadow(m_window->winId());
+    if (m_shaped)
+        applyShape();
+}
+
+void GlForm::focusLost()
+{
+    if (!m_placesItself || !m_window)
         return;
-    }
-    // The window's mask is in window pixels; round each band outwards so no drawn pixel
-    // is cut off.
-    QRegion scaled;
-    for (const QRect &r : deviceRegion) {
-        const int left = static_cast<int>(std::floor(r.left() / ratio));
-        const int top = static_cast<int>(std::floor(r.top() / ratio));
-        const int right = static_cast<int>(std::ceil((r.right() + 1) / ratio));
-        const int bottom = static_cast<int>(std::ceil((r.bottom() + 1) / ratio));
-        scaled += QRect(left, top, right - left, bottom - top);
-    }
-    m_window->setMask(scaled);
+    // A managed window the user turns to goes above this one, as the window manager would
+    // stack it over a window it manages. The window system names the new active window a
+    // moment after the focus left.
+    QTimer::singleShot(100, m_window.get(), [this] {
+        if (m_window && !m_window->isActive())
+            x11StackBelowActiveWindow(m_window->winId());
+    });
+}
+
+void GlForm::checkPixelRatio()
+{
+    if (!m_window || devicePixelRatio() == m_pixelRatio)
+        return;
+    m_pixelRatio = devicePixelRatio();
+    // The same device-pixel shape means another window-pixel shape now.
+    if (m_shaped && m_window->handle())
+        applyShape();
+    Form_Resize();
 }
 
 void GlForm::swapBuffers()
 {
     QOpenGLContext *context = QOpenGLContext::currentContext();
-    if (context && m_window && m_window->handle())
-        context->swapBuffers(m_window.get());
+    if (!context || !m_window || !m_window->handle())
+        return;
+    context->swapBuffers(m_window.get());
+    if (!m_paced)
+        return;
+    m_pacer.setRefreshRate(m_window->screen() ? m_window->screen()->refreshRate() : 0.0);
+    // Sleeping here holds events back no longer than a swap that waits for the display.
+    const auto wait = m_pacer.framePresented(FramePacer::Clock::now());
+    if (wait > FramePacer::Clock::duration::zero())
+        std::this_thread::sleep_for(wait);
 }
 
+} // namespace host
+
+// Xlib last: its macros (None, KeyPress, Bool ...) would clash with the Qt code above.
+#include <QtGui/qguiapplication_platform.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace host {
+namespace {
+
+Display *x11Display()
+{
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+bool onX11()
+{
+    return x11Display() != nullptr;
+}
+
+bool x11CompositorRunning()
+{
+    Display *display = x11Display();
+    if (!display)
+        return false;
+    const QByteArray name = "_NET_WM_CM_S" + QByteArray::number(DefaultScreen(display));
+    const Atom selection = XInternAtom(display, name.constData(), False);
+    return XGetSelectionOwner(display, selection) != None;
+}
+
+bool x11HasShape(Display *display)
+{
+    static const bool has = [display] {
+        int event = 0, error = 0;
+        return XShapeQueryExtension(display, &event, &error) != False;
+    }();
+    return has;
+}
+
+void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion)
+{
+    Display *display = x11Display();
+    if (!display || !window || !x11HasShape(display))
+        return;
+    constexpr int lo = std::numeric_limits<short>::min(), hi = std::numeric_limits<short>::max();
+    std::vector<XRectangle> rects;
+    rects.reserve(static_cast<size_t>(deviceRegion.rectCount()));
+    for (const QRect &r : deviceRegion) {
+        rects.push_back({static_cast<short>(std::clamp(r.x(), lo, hi)), static_cast<short>(std::clamp(r.y(), lo, hi)),
+                         static_cast<unsigned short>(std::clamp(r.width(), 0, 0xffff)),
+                         static_cast<unsigned short>(std::clamp(r.height(), 0, 0xffff))});
+    }
+    // No rectangles is an empty shape: nothing shown, or no input taken.
+    XShapeCombineRectangles(display, static_cast<Window>(window), kind == X11ShapeKind::Input ? ShapeInput : ShapeBounding,
+                            0, 0, rects.data(), static_cast<int>(rects.size()), ShapeSet, YXBanded);
+    XFlush(display);
+}
+
+void x11SuppressShadow(WId window)
+{
+    // Compositors draw a shadow under every window's rectangle unless told otherwise; the
+    // cube casts none of its own, and one beside it would darken the desktop.
+    Display *display = x11Display();
+    if (!display || !window)
+        return;
+    const Atom shadow = XInternAtom(display, "_COMPTON_SHADOW", False);
+    const unsigned long off = 0;
+    XChangeProperty(display, static_cast<Window>(window), shadow, XA_CARDINAL, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char *>(&off), 1);
+    XFlush(display);
+}
+
+void x11StackBelowActiveWindow(WId window)
+{
+    Display *display = x11Display();
+    if (!display || !window)
+        return;
+    const Window root = DefaultRootWindow(display);
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char *data = nullptr;
+    Window active = None;
+    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
+                           XA_WINDOW, &type, &format, &count, &after, &data) == Success && data) {
+        if (count == 1 && format == 32)
+            active = static_cast<Window>(*reinterpret_cast<unsigned long *>(data));
+        XFree(data);
+    }
+    if (active == None || active == static_cast<Window>(window))
+        return;
+    // Not below the desktop or a panel: the cube would vanish behind them.
+    data = nullptr;
+    if (XGetWindowProperty(display, active, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), 0, 1, False,
+                           XA_ATOM, &type, &format, &count, &after, &data) == Success && data) {
+        const Atom kind = count == 1 ? static_cast<Atom>(*reinterpret_cast<unsigned long *>(data)) : None;
+        XFree(data);
+        if (kind == XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False)
+            || kind == XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False))
+            return;
+    }
+    // The window manager's frame around it is the sibling to stack against.
+    Window top = active;
+    for (;;) {
+        Window rootReturn = None, parent = None, *children = nullptr;
+        unsigned int n = 0;
+        if (!XQueryTree(display, top, &rootReturn, &parent, &children, &n))
+            return;
+        if (children)
+            XFree(children);
+        if (parent == root || parent == None)
+            break;
+        top = parent;
+    }
+    XWindowChanges changes{};
+    changes.sibling = top;
+    changes.stack_mode = Below;
+    XConfigureWindow(display, static_cast<Window>(window), CWSibling | CWStackMode, &changes);
+    XFlush(display);
+}
+
+QRegion x11Shape(WId window, X11ShapeKind kind)
+{
+    Display *display = x11Display();
+    if (!display || !window || !x11HasShape(display))
+        return QRegion();
+    int count = 0, ordering = 0;
+    XRectangle *rects = XShapeGetRectangles(display, static_cast<Window>(window),
+                                            kind == X11ShapeKind::Input ? ShapeInput : ShapeBounding, &count, &ordering);
+    QRegion region;
+    for (int i = 0; i < count; ++i)
+        region += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+    if (rects)
+        XFree(rects);
+    return region;
+}
+
+} // namespace
 } // namespace host

@@ -10,6 +10,7 @@
 #include <QRegion>
 #include <QString>
 #include <QSurfaceFormat>
+#include <chrono>
 #include <memory>
 
 class QWindow;
@@ -17,6 +18,30 @@ class QWindow;
 namespace host {
 
 class GlWindow;
+
+// Keeps frames at the display's refresh rate where a swap interval of 1 is not honoured
+// (no vsync: virtual servers, many virtual machines and remote desktops), so per-frame
+// steps run at the display's rate and the loop does not spin. Where swaps do wait for the
+// display, frames never come faster than the refresh and the pacer never holds one back.
+class FramePacer
+{
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // A rate the screen cannot have (unknown, zero, absurd) counts as 60 Hz.
+    void setRefreshRate(double hertz);
+    Clock::duration interval() const { return m_interval; }
+    // A frame was put on screen at `now`: how long to wait before drawing the next one.
+    Clock::duration framePresented(Clock::time_point now);
+
+private:
+    Clock::duration m_interval = std::chrono::microseconds(16667);
+    Clock::time_point m_last{};
+    Clock::time_point m_deadline{};
+    bool m_started = false;
+    bool m_pacing = false;
+    int m_fastFrames = 0;
+};
 
 class GlForm : public HostForm
 {
@@ -52,15 +77,37 @@ public:
     void setCapture();
     void releaseCapture();
 
-    // The window's shape in device pixels: only pixels inside it are shown, the desktop
-    // shows through the rest. An empty region shows none of the window.
-    void setShape(const QRegion &deviceRegion);
+    // How the desktop shows through around what is drawn. Shape: only the pixels inside
+    // the window's shape are shown (X Shape, a 1-bit outline). Alpha: on a compositing
+    // desktop the surface has an alpha channel the compositor blends, so edges can be
+    // smooth; the shape then only says where the window takes the mouse. Chosen when the
+    // native window is made.
+    enum class Keying { Shape, Alpha };
+    Keying keying() const { return m_keying; }
+    // Whether a compositing manager blends windows on this desktop (always so on Wayland).
+    static bool compositedDesktop();
 
-    // Presents the frame drawn on the current GL context into this window.
+    // The window's shape in device pixels: only pixels inside it are shown (with alpha
+    // keying: only they take the mouse), the desktop shows through the rest. An empty
+    // region shows none of the window.
+    void setShape(const QRegion &deviceRegion);
+    // The shape the window system holds for the window now, in device pixels (the input
+    // region with alpha keying); the whole window while none is set, empty before the
+    // native window exists.
+    QRegion windowSystemShape() const;
+
+    // Starts a move of the window by the window system, following the pointer, where the
+    // program cannot place its window itself (Wayland). False where it can: the caller
+    // moves the window.
+    bool startSystemMove();
+
+    // Presents the frame drawn on the current GL context into this window; with a swap
+    // interval of 1 it returns no sooner than one refresh after the previous frame.
     void swapBuffers();
 
-    // The surface format the window is made with (and that contexts on it must use).
-    static QSurfaceFormat surfaceFormat();
+    // The surface format the window is made with (and that contexts on it must use); for
+    // alpha keying with an alpha channel, multisampled where the window system offers it.
+    static QSurfaceFormat surfaceFormat(Keying keying = Keying::Shape);
     // Loads the OpenGL driver into the process ahead of the first GL window (a context
     // made and dropped once). The first GL window otherwise pays for it on its first show,
     // some hundreds of milliseconds with a software renderer. Safe to call any number of
@@ -86,11 +133,21 @@ protected:
 private:
     friend class GlWindow;
 
+    void applyShape();
+    void surfaceCreated();
+    void checkPixelRatio();
+    void focusLost();
+
     std::unique_ptr<GlWindow> m_window;
+    Keying m_keying = Keying::Shape;
+    bool m_placesItself = false;
+    double m_pixelRatio = 1.0;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;
     QRegion m_shape;
     bool m_shaped = false;
+    bool m_paced = true;
+    FramePacer m_pacer;
 };
 
 } // namespace host

@@ -26,7 +26,41 @@ double twipsFor(double dpi)
 {
     return dpi > 0 ? 1440.0 / dpi : 15.0;
 }
+
+bool xDisplayReachable(const QByteArray &display); // below, with Xlib
 } // namespace
+
+QByteArray platformChoice(const QStringList &arguments, const QByteArray &qpaPlatform,
+                          const QByteArray &waylandDisplay, const QByteArray &sessionType,
+                          bool xDisplayReachable)
+{
+    if (!qpaPlatform.isEmpty())
+        return {};
+    for (const QString &argument : arguments) {
+        if (argument == QLatin1String("-platform") || argument == QLatin1String("--platform")
+            || argument.startsWith(QLatin1String("-platform=")) || argument.startsWith(QLatin1String("--platform=")))
+            return {};
+    }
+    const bool waylandSession = !waylandDisplay.isEmpty() || sessionType == "wayland";
+    if (!waylandSession || !xDisplayReachable)
+        return {};
+    return "xcb";
+}
+
+void choosePlatform(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const QByteArray qpa = qgetenv("QT_QPA_PLATFORM");
+    const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+    const QByteArray session = qgetenv("XDG_SESSION_TYPE");
+    const bool askX = qpa.isEmpty() && (!wayland.isEmpty() || session == "wayland");
+    const QByteArray choice = platformChoice(arguments, qpa, wayland, session,
+                                             askX && xDisplayReachable(qgetenv("DISPLAY")));
+    if (!choice.isEmpty())
+        qputenv("QT_QPA_PLATFORM", choice);
+}
 
 FolderChoice chooseProgramFolder(const QString &exeFolder, bool exeFolderWritable, const QString &dataHome)
 {
@@ -113,4 +147,22 @@ int roundEven(double value)
     return static_cast<int>(std::nearbyint(value));
 }
 
+} // namespace host
+
+// Xlib last: its macros would clash with the Qt code above.
+#include <X11/Xlib.h>
+
+namespace host {
+namespace {
+bool xDisplayReachable(const QByteArray &display)
+{
+    if (display.isEmpty())
+        return false;
+    Display *connection = XOpenDisplay(display.constData());
+    if (!connection)
+        return false;
+    XCloseDisplay(connection);
+    return true;
+}
+} // namespace
 } // namespace host

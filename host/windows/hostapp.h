@@ -1,7 +1,9 @@
 // Process-wide host services: the program folder, screen twips, the event pump and End.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace host {
@@ -39,6 +41,16 @@ int DoEvents();
 void End();
 using EndHandler = std::function<void()>;
 EndHandler setEndHandler(EndHandler handler);
+
+// The platform to run on, asked for before the application object is made; empty leaves
+// the choice to Qt. In a Wayland session with a reachable X display the program runs on
+// X11, where its window can place itself and take the cube's shape, unless the user chose
+// a platform (QT_QPA_PLATFORM, or -platform / --platform among the arguments).
+QByteArray platformChoice(const QStringList &arguments, const QByteArray &qpaPlatform,
+                          const QByteArray &waylandDisplay, const QByteArray &sessionType,
+                          bool xDisplayReachable);
+// Applies platformChoice to this process from its environment and arguments.
+void choosePlatform(int argc, char **argv);
 
 // Rounds half to even, the rule for every float-to-integer conversion in the program.
 int roundEven(double value);
