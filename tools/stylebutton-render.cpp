@@ -3,19 +3,23 @@
 //   stylebutton-render [--style N] [--state normal|hot|pressed|disabled] [--focus]
 //       [--size WxH] [--caption TEXT] [--custom-colors] [--back-color C]
 //       [--highlight-color C] [--font-color C] [--font-highlight-color C]
-//       [--system-color INDEX=C]... [--design-mode] [--toggle --value] OUT.png
+//       [--system-color INDEX=C]... [--design-mode] [--toggle --value]
+//       [--icon FILE [--icon-align N] [--icon-size N]] [--scale S] OUT.png
 //   stylebutton-render --gallery OUT.png
 //
 // Colours are 0x00BBGGRR in hex. The PNG holds the control's W x H surface exactly as
-// painted (pixels outside the window shape are left as painted).
+// painted (pixels outside the window shape are left as painted); with --scale, as a screen
+// of that device pixel ratio shows it.
 #include "look.h"
 
+#include "drawing.h"
 #include "syscolours.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
 #include <QStringList>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -36,6 +40,9 @@ struct Options
     std::optional<OleColor> back, highlight, font, fontHighlight;
     bool designMode = false;
     bool toggle = false, value = false;
+    QString icon;
+    int iconAlign = 0, iconSize = 16;
+    double scale = 1.0;
     QString gallery;
     QString out;
 };
@@ -46,7 +53,8 @@ int usage(const char *why)
                          "usage: stylebutton-render [--style N] [--state normal|hot|pressed|disabled] [--focus]\n"
                          "       [--size WxH] [--caption TEXT] [--custom-colors] [--back-color C]\n"
                          "       [--highlight-color C] [--font-color C] [--font-highlight-color C]\n"
-                         "       [--system-color INDEX=C]... [--design-mode] [--toggle --value] OUT.png\n"
+                         "       [--system-color INDEX=C]... [--design-mode] [--toggle --value]\n"
+                         "       [--icon FILE [--icon-align N] [--icon-size N]] [--scale S] OUT.png\n"
                          "       stylebutton-render --gallery OUT.png\n", why);
     return 2;
 }
@@ -126,6 +134,20 @@ std::optional<QString> parse(const QStringList &args, Options &o)
             o.toggle = true;
         } else if (a == QLatin1String("--value")) {
             o.value = true;
+        } else if (a == QLatin1String("--icon")) {
+            if (!next(o.icon))
+                return QStringLiteral("--icon needs a picture file");
+        } else if (a == QLatin1String("--icon-align") || a == QLatin1String("--icon-size")) {
+            bool ok = false;
+            const int n = next(v) ? v.toInt(&ok) : 0;
+            if (!ok || n < 0 || n > 4096)
+                return a + QStringLiteral(" needs a number 0..4096");
+            (a == QLatin1String("--icon-align") ? o.iconAlign : o.iconSize) = n;
+        } else if (a == QLatin1String("--scale")) {
+            bool ok = false;
+            o.scale = next(v) ? v.toDouble(&ok) : 0.0;
+            if (!ok || !(o.scale >= 1.0 && o.scale <= 8.0))
+                return QStringLiteral("--scale needs a ratio 1..8");
         } else if (a == QLatin1String("--gallery")) {
             if (!next(o.gallery))
                 return QStringLiteral("--gallery needs OUT.png");
@@ -161,11 +183,23 @@ QImage render(const Options &o)
     look.state = o.state;
     look.hasFocus = o.focus;
     look.userMode = !o.designMode;
+    if (!o.icon.isEmpty() && !look.icon.load(o.icon))
+        std::fprintf(stderr, "stylebutton-render: cannot read %s; no icon\n", qPrintable(o.icon));
+    look.iconAlign = o.iconAlign;
+    look.iconSize = o.iconSize;
     look.layOut(o.width, o.height);
     Surface surface;
     surface.resize(o.width, o.height);
+    surface.setDeviceScale(o.scale);
     paintButton(surface, look);
-    return surface.image();
+    if (o.scale == 1.0)
+        return surface.image();
+    QImage shown(int(std::ceil(o.width * o.scale)), int(std::ceil(o.height * o.scale)), QImage::Format_RGB32);
+    shown.setDevicePixelRatio(o.scale);
+    shown.fill(Qt::white);
+    QPainter painter(&shown);
+    ShowSurface(painter, surface);
+    return shown;
 }
 
 const char *const kStyleNames[] = {"Standard", "Thin", "Flat", "Etched", "Highlight", "Rounded",
