@@ -446,7 +446,7 @@ void TestDrawing::surfaceShownAtTwiceTheResolution()
     QVERIFY(oddRowAlone);
     // Cleared for the next paint.
     surface.clear();
-    QVERIFY(surface.keptText().empty());
+    QVERIFY(surface.kept().empty());
 }
 
 // --- regions and theme ------------------------------------------------------------------

@@ -96,6 +96,8 @@ private slots:
     void iconPosition_data();
     void iconPosition();
     void highlightCastsAGreyIconShadow();
+    void iconDrawnAtTwiceTheResolution_data();
+    void iconDrawnAtTwiceTheResolution();
     void pillCoversItsWholeShape_data();
     void pillCoversItsWholeShape();
     void windowShapeFollowsTheStyle_data();
@@ -604,6 +606,63 @@ void TestPaint::highlightCastsAGreyIconShadow()
     button->look.state = N;
     button->repaint();
     QCOMPARE(count(button->image(), grey), 0);
+}
+
+void TestPaint::iconDrawnAtTwiceTheResolution_data()
+{
+    QTest::addColumn<int>("style");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("topLeft"); // in surface pixels
+    QTest::addColumn<QList<QPoint>>("grey"); // device pixels of the shadow
+    QTest::newRow("centred") << int(ButtonLook::Standard) << N << 0 << QSize(60, 30) << QPoint(22, 7) << QList<QPoint>{};
+    QTest::newRow("pill right pressed") << int(ButtonLook::Pill) << P << 2 << QSize(100, 30) << QPoint(78, 8)
+                                        << QList<QPoint>{};
+    // The shadow is cast from the icon as the screen shows it: 2 device pixels wide beside it.
+    QTest::newRow("hot highlight with its shadow") << int(ButtonLook::Highlight) << HOT << 0 << QSize(60, 30)
+                                                   << QPoint(20, 5) << QList<QPoint>{{72, 20}, {75, 45}, {50, 44}};
+}
+
+// At a device pixel ratio of 2 a 16-pixel icon from a 32-pixel picture shows every picture
+// pixel, not 2 x 2 blocks of the icon as painted into the surface.
+void TestPaint::iconDrawnAtTwiceTheResolution()
+{
+    QFETCH(int, style);
+    QFETCH(int, state);
+    QFETCH(int, align);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, topLeft);
+    QFETCH(QList<QPoint>, grey);
+    const QColor a(255, 0, 255), b(0, 200, 0);
+    QImage checks(32, 32, QImage::Format_RGB32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            checks.setPixelColor(x, y, (x + y) % 2 ? b : a);
+    ButtonLook look;
+    look.style = style;
+    look.state = state;
+    look.icon = QPixmap::fromImage(checks);
+    look.iconSize = 16;
+    look.iconAlign = align;
+    look.layOut(size.width(), size.height());
+    Painted button;
+    button.look = look;
+    button.surface.resize(size.width(), size.height());
+    button.surface.setDeviceScale(2.0);
+    button.repaint();
+    QCOMPARE(count(button.image(), kMagenta), 0); // not painted into the surface's pixels
+
+    QImage shown(size * 2, QImage::Format_RGB32);
+    shown.setDevicePixelRatio(2.0);
+    QPainter painter(&shown);
+    ShowSurface(painter, button.surface);
+    painter.end();
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            QCOMPARE(shown.pixelColor(topLeft.x() * 2 + x, topLeft.y() * 2 + y), checks.pixelColor(x, y));
+    for (const QPoint &p : grey)
+        QCOMPARE(shown.pixelColor(p), QColor(128, 128, 128));
 }
 
 void TestPaint::pillCoversItsWholeShape_data()

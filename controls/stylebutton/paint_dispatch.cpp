@@ -8,7 +8,6 @@
 #include "theme.h"
 #include "hostapp.h"
 
-#include <QPainter>
 
 using namespace host;
 
@@ -178,30 +177,13 @@ void DrawCaption(Surface &s, const ButtonLook &look, int state)
     s.setForeColor(saved);
 }
 
-void paintIcon(QImage &dc, const QPixmap &icon, int x, int y, int size)
-{
-    if (size <= 0)
-        return;
-    QPainter painter(&dc);
-    painter.drawPixmap(QRect(x, y, size, size), icon);
-}
-
 // The hot Highlight look casts a grey shadow of the icon: every pixel of the icon box that
-// the icon changed (it differs from the face at (1, 1)) turns grey. Only pixels on the
-// surface are visited, so a huge IconSize costs no more than the surface itself.
-void castShadow(QImage &dc, int x, int y, int size)
+// the icon changed (it differs from the face at (1, 1)) turns grey. The box is one pixel
+// wider and taller than the icon.
+void castShadow(Surface &s, int x, int y, int size)
 {
-    const long long x0 = std::max<long long>(x, 0), y0 = std::max<long long>(y, 0);
-    const long long x1 = std::min<long long>(static_cast<long long>(x) + size, dc.width() - 1LL);
-    const long long y1 = std::min<long long>(static_cast<long long>(y) + size, dc.height() - 1LL);
-    const OleColor grey = RGB(128, 128, 128);
-    for (long long row = y0; row <= y1; ++row) {
-        for (long long col = x0; col <= x1; ++col) {
-            // The reference is read again for each pixel: the box may cover (1, 1) itself.
-            if (GetPixel(dc, static_cast<int>(col), static_cast<int>(row)) != GetPixel(dc, 1, 1))
-                SetPixel(dc, static_cast<int>(col), static_cast<int>(row), grey);
-        }
-    }
+    ShadeChangedPixels(s, x, y, static_cast<long long>(x) + size, static_cast<long long>(y) + size, QPoint(1, 1),
+                       RGB(128, 128, 128));
 }
 
 // `style` is the one after this paint: a Themed look that fell back to Highlight casts the
@@ -211,17 +193,16 @@ void DrawIcon(Surface &s, const ButtonLook &look, int style, int state, int marg
     const QPixmap &icon = look.icon;
     if (icon.isNull())
         return;
-    QImage &dc = s.image();
     const int size = look.iconSize;
     QPoint at = IconPosition(look.iconAlign, size, margin, s.width(), s.height());
     if (state == ButtonLook::Pressed)
         at += QPoint(1, 1);
     if (state == ButtonLook::Hot && style == ButtonLook::Highlight) {
-        paintIcon(dc, icon, at.x(), at.y(), size);
-        castShadow(dc, at.x(), at.y(), size);
+        DrawPicture(s, icon, at.x(), at.y(), size, size);
+        castShadow(s, at.x(), at.y(), size);
         at -= QPoint(2, 2);
     }
-    paintIcon(dc, icon, at.x(), at.y(), size);
+    DrawPicture(s, icon, at.x(), at.y(), size, size);
 }
 
 } // namespace

@@ -3,10 +3,13 @@
 #include "syscolours.h"
 
 #include <QPainter>
+#include <QPixmap>
 #include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <type_traits>
+#include <variant>
 #include <vector>
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -547,7 +550,7 @@ void DrawText(Surface &surface, const QString &text, int left, int top, int righ
     QFont font = surface.font();
     font.setStyleStrategy(QFont::NoAntialias);
     if (surface.deviceScale() != 1.0) {
-        surface.keepText({text, font, surface.foreColor(), left, top, right, bottom, format});
+        surface.keep(KeptText{text, font, surface.foreColor(), left, top, right, bottom, format});
         return;
     }
     if (dc.depth() != 32) {
@@ -587,17 +590,139 @@ void DrawText(Surface &surface, const QString &text, int left, int top, int righ
         r.hspan(run.y, run.x0, run.x1, rgb);
 }
 
+// --- pictures ---------------------------------------------------------------------------
+
+namespace {
+
+void shadePixels(QImage &dc, long long left, long long top, long long right, long long bottom, QPoint reference,
+                 OleColor colour)
+{
+    const long long x0 = std::max<long long>(left, 0), y0 = std::max<long long>(top, 0);
+    const long long x1 = std::min<long long>(right, dc.width() - 1LL);
+    const long long y1 = std::min<long long>(bottom, dc.height() - 1LL);
+    for (long long row = y0; row <= y1; ++row) {
+        for (long long col = x0; col <= x1; ++col) {
+            if (GetPixel(dc, static_cast<int>(col), static_cast<int>(row)) != GetPixel(dc, reference.x(), reference.y()))
+                SetPixel(dc, static_cast<int>(col), static_cast<int>(row), colour);
+        }
+    }
+}
+
+void drawKept(QPainter &painter, const KeptText &kept)
+{
+    paintText(painter, kept.font, kept.colour, kept.text, kept.left, kept.top, kept.right, kept.bottom, kept.format);
+}
+
+void drawKept(QPainter &painter, const KeptPicture &kept)
+{
+    painter.drawPixmap(kept.target, kept.picture, kept.source);
+}
+
+// Surface pixel `p` as the first device pixel of its block.
+int devicePixel(long long p, double scale)
+{
+    return static_cast<int>(std::clamp<double>(std::floor(static_cast<double>(p) * scale), INT_MIN, INT_MAX));
+}
+
+// The surface with the first `count` kept drawings, at the device's resolution: a shade
+// has to see the text and pictures beneath it as the screen will show them.
+QImage deviceImage(const Surface &surface, std::size_t count)
+{
+    const QImage &image = surface.image();
+    const double scale = surface.deviceScale();
+    QImage device(static_cast<int>(std::ceil(image.width() * scale)), static_cast<int>(std::ceil(image.height() * scale)),
+                  QImage::Format_RGB32);
+    device.setDevicePixelRatio(scale);
+    device.fill(toQColor(surface.backColor()));
+    const QRect shown(0, 0, image.width(), image.height());
+    {
+        QPainter painter(&device);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        painter.drawImage(shown, image);
+    }
+    for (std::size_t i = 0; i < count; ++i) {
+        if (const auto *shade = std::get_if<KeptShade>(&surface.kept()[i])) {
+            shadePixels(device, devicePixel(shade->left, scale), devicePixel(shade->top, scale),
+                        devicePixel(shade->right + 1LL, scale) - 1LL, devicePixel(shade->bottom + 1LL, scale) - 1LL,
+                        QPoint(devicePixel(shade->reference.x(), scale), devicePixel(shade->reference.y(), scale)),
+                        shade->colour);
+            continue;
+        }
+        QPainter painter(&device);
+        painter.setClipRect(shown);
+        std::visit([&](const auto &kept) {
+            if constexpr (!std::is_same_v<std::decay_t<decltype(kept)>, KeptShade>)
+                drawKept(painter, kept);
+        }, surface.kept()[i]);
+    }
+    return device;
+}
+
+} // namespace
+
+void DrawPicture(Surface &surface, const QPixmap &picture, int x, int y, int width, int height)
+{
+    QImage &dc = surface.image();
+    if (width <= 0 || height <= 0 || dc.isNull())
+        return;
+    if (surface.deviceScale() == 1.0) {
+        QPainter painter(&dc);
+        painter.drawPixmap(QRect(x, y, width, height), picture);
+        return;
+    }
+    if (picture.isNull())
+        return;
+    // Only the part on the surface is kept: a huge box would overflow device coordinates.
+    const double left = std::max<double>(x, 0), top = std::max<double>(y, 0);
+    const double right = std::min<double>(double(x) + width, dc.width());
+    const double bottom = std::min<double>(double(y) + height, dc.height());
+    if (left >= right || top >= bottom)
+        return;
+    const double sx = picture.width() / double(width), sy = picture.height() / double(height);
+    surface.keep(KeptPicture{picture, QRectF(left, top, right - left, bottom - top),
+                             QRectF((left - x) * sx, (top - y) * sy, (right - left) * sx, (bottom - top) * sy)});
+}
+
+void ShadeChangedPixels(Surface &surface, int left, int top, long long right, long long bottom, QPoint reference,
+                        OleColor colour)
+{
+    QImage &dc = surface.image();
+    if (surface.deviceScale() == 1.0) {
+        shadePixels(dc, left, top, right, bottom, reference, colour);
+        return;
+    }
+    const int x0 = std::max(left, 0), y0 = std::max(top, 0);
+    const int x1 = static_cast<int>(std::min<long long>(right, dc.width() - 1LL));
+    const int y1 = static_cast<int>(std::min<long long>(bottom, dc.height() - 1LL));
+    if (x0 <= x1 && y0 <= y1)
+        surface.keep(KeptShade{x0, y0, x1, y1, reference, colour});
+}
+
+// --- showing ----------------------------------------------------------------------------
+
 void ShowSurface(QPainter &painter, const Surface &surface)
 {
     const QImage &image = surface.image();
+    const std::vector<KeptDrawing> &kept = surface.kept();
+    // Everything up to the last shade is put together at the device's resolution first.
+    std::size_t composed = kept.size();
+    while (composed > 0 && !std::holds_alternative<KeptShade>(kept[composed - 1]))
+        --composed;
     painter.save();
     // Each surface pixel a block of device pixels: at a whole ratio the look's lines and
     // pixels stay sharp instead of being blurred between neighbours.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(0, 0, image.width(), image.height()), image);
     painter.setClipRect(QRect(0, 0, image.width(), image.height()));
-    for (const KeptText &kept : surface.keptText())
-        paintText(painter, kept.font, kept.colour, kept.text, kept.left, kept.top, kept.right, kept.bottom, kept.format);
+    if (composed == 0)
+        painter.drawImage(QRect(0, 0, image.width(), image.height()), image);
+    else
+        painter.drawImage(QPointF(0, 0), deviceImage(surface, composed));
+    for (std::size_t i = composed; i < kept.size(); ++i) {
+        std::visit([&](const auto &drawing) {
+            if constexpr (!std::is_same_v<std::decay_t<decltype(drawing)>, KeptShade>)
+                drawKept(painter, drawing);
+        }, kept[i]);
+    }
     painter.restore();
 }
 

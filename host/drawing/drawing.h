@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 class QPainter;
+class QPixmap;
 
 namespace host {
 
@@ -103,9 +104,23 @@ enum TextFormat : unsigned {
 void DrawText(Surface &surface, const QString &text, int left, int top, int right, int bottom,
               unsigned format);
 
+// --- pictures ---------------------------------------------------------------------------
+
+// Draws the whole picture stretched into width x height pixels at (x, y), unsmoothed.
+// Nothing for an empty box.
+void DrawPicture(Surface &surface, const QPixmap &picture, int x, int y, int width, int height);
+
+// Every pixel of the box left..right, top..bottom (both ends included, clipped to the
+// surface) that differs from the pixel at `reference` takes `colour`. The reference is read
+// again for each pixel, so a box over the reference pixel changes what follows it.
+void ShadeChangedPixels(Surface &surface, int left, int top, long long right, long long bottom,
+                        QPoint reference, OleColor colour);
+
+// --- showing ----------------------------------------------------------------------------
+
 // Shows the surface on `painter` (in surface pixels, whatever the painter's device pixel
-// ratio): its pixels as whole blocks, without smoothing, then the text it kept, drawn at
-// the device's resolution.
+// ratio): its pixels as whole blocks, without smoothing, then what it kept (text, pictures,
+// shades) in the order drawn, at the device's resolution.
 void ShowSurface(QPainter &painter, const Surface &surface);
 
 } // namespace host

@@ -14,7 +14,7 @@ void Surface::resize(int width, int height)
 
 void Surface::clear()
 {
-    m_keptText.clear();
+    m_kept.clear();
     if (!m_image.isNull())
         m_image.fill(toQColor(m_backColor));
 }

@@ -7,12 +7,17 @@
 
 #include <QFont>
 #include <QImage>
+#include <QPixmap>
+#include <QPoint>
+#include <QRectF>
 #include <QString>
+#include <variant>
 #include <vector>
 
 namespace host {
 
-// Text the surface keeps to draw over its pixels where it is shown (see setDeviceScale).
+// What a surface keeps to draw over its pixels where it is shown (see setDeviceScale), in
+// the order it was drawn: text, a picture, and a shade over what lies beneath.
 struct KeptText
 {
     QString text;
@@ -21,6 +26,24 @@ struct KeptText
     int left = 0, top = 0, right = 0, bottom = 0;
     unsigned format = 0;
 };
+
+// The part of a picture that lands on the surface: `source` of the picture into `target`.
+struct KeptPicture
+{
+    QPixmap picture;
+    QRectF target;
+    QRectF source;
+};
+
+// See ShadeChangedPixels: surface pixels left..right, top..bottom (clipped to the surface).
+struct KeptShade
+{
+    int left = 0, top = 0, right = 0, bottom = 0;
+    QPoint reference;
+    OleColor colour = 0;
+};
+
+using KeptDrawing = std::variant<KeptText, KeptPicture, KeptShade>;
 
 class Surface
 {
@@ -42,17 +65,18 @@ public:
     QImage &image() { return m_image; }
     const QImage &image() const { return m_image; }
 
-    // Device pixels per surface pixel where the surface is shown. At 1 text goes into the
-    // pixels; above it the text is kept instead and drawn at the device's resolution over
-    // the pixels, which are shown as whole blocks (DrawKeptText).
+    // Device pixels per surface pixel where the surface is shown. At 1 text and pictures go
+    // into the pixels; above it they are kept instead and drawn at the device's resolution
+    // over the pixels, which are shown as whole blocks (ShowSurface). Clearing the surface
+    // forgets them.
     void setDeviceScale(double scale) { m_deviceScale = scale > 0 ? scale : 1.0; }
     double deviceScale() const { return m_deviceScale; }
-    void keepText(KeptText text) { m_keptText.push_back(std::move(text)); }
-    const std::vector<KeptText> &keptText() const { return m_keptText; }
+    void keep(KeptDrawing drawing) { m_kept.push_back(std::move(drawing)); }
+    const std::vector<KeptDrawing> &kept() const { return m_kept; }
 
 private:
     double m_deviceScale = 1.0;
-    std::vector<KeptText> m_keptText;
+    std::vector<KeptDrawing> m_kept;
     QImage m_image;
     OleColor m_backColor = 0;
     OleColor m_foreColor = 0;
