@@ -72,7 +72,7 @@ void AboutBox::m_About_Paint()
     DrawText(m_surface, QStringLiteral("Home: the Vexorin program folder"), 20, 140, 360, 160, kLine);
 
     m_surface.setForeColor(savedColour);
-    drawCloseButton(false);
+    drawCloseButton(m_pressed);
 }
 
 void AboutBox::drawCloseButton(bool pressed)
@@ -116,15 +116,22 @@ void AboutBox::drawCloseButton(bool pressed)
 
 void AboutBox::paintEvent(QPaintEvent *)
 {
-    if (m_surface.image().isNull())
+    // Painted afresh for a new device pixel ratio (the first paint, another screen), so its
+    // text is drawn at the device's resolution.
+    if (m_surface.image().isNull() || m_surface.deviceScale() != devicePixelRatioF()) {
+        m_surface.setDeviceScale(devicePixelRatioF());
         m_About_Paint();
+    }
     QPainter painter(this);
-    painter.drawImage(0, 0, m_surface.image());
+    ShowSurface(painter, m_surface);
 }
 
 void AboutBox::mousePressEvent(QMouseEvent *event)
 {
-    drawCloseButton(true);
+    // The whole box again, not just the button: above 1x its caption is kept beside the
+    // pixels, and drawing it once more would pile up copies.
+    m_pressed = true;
+    m_About_Paint();
     event->accept();
 }
 
@@ -132,7 +139,8 @@ void AboutBox::mouseReleaseEvent(QMouseEvent *event)
 {
     // The click: a release over the box ends in it hidden.
     if (rect().contains(event->position().toPoint())) {
-        drawCloseButton(false);
+        m_pressed = false;
+        m_About_Paint();
         hide();
     }
     event->accept();
