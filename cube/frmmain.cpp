@@ -408,7 +408,7 @@ void frmMain::Form_MouseMove(int button, int shift, int x, int y)
     (void)button, (void)shift, (void)x, (void)y;
     if (!dragging)
         return;
-    const QPoint cursorPos = QCursor::pos();
+    const QPoint cursorPos = cursorPosition();
     const double tppX = host::twipsPerPixelX();
     const double tppY = host::twipsPerPixelY();
     const double leftTwips = tppX * cursorPos.x() - grabX;

@@ -3,6 +3,7 @@
 #include "keycodes.h"
 #include "shapemask.h"
 
+#include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QGuiApplication>
@@ -29,6 +30,7 @@ void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
 void x11SuppressShadow(WId window);
 void x11StackBelowActiveWindow(WId window);
 QRegion x11Shape(WId window, X11ShapeKind kind);
+bool x11PointerPosition(QPoint &at);
 
 int shiftState(Qt::KeyboardModifiers modifiers)
 {
@@ -355,14 +357,33 @@ void GlForm::moveTo(const QPoint &topLeft)
         m_window->setPosition(topLeft);
 }
 
+QPoint GlForm::cursorPosition() const
+{
+    const QPoint logical = QCursor::pos();
+    const QScreen *own = m_window ? m_window->screen() : nullptr;
+    if (!own)
+        return logical;
+    // Each screen keeps its top-left corner in device pixels; only its extent is scaled.
+    QPoint device;
+    if (!x11PointerPosition(device)) {
+        const QScreen *under = QGuiApplication::screenAt(logical);
+        const QPoint origin = under ? under->geometry().topLeft() : QPoint();
+        device = origin + (logical - origin) * (under ? under->devicePixelRatio() : 1.0);
+    }
+    const QPoint origin = own->geometry().topLeft();
+    return origin + (device - origin) / own->devicePixelRatio();
+}
+
 void GlForm::setCapture()
 {
+    m_captured = true;
     if (m_window)
         m_window->setMouseGrabEnabled(true);
 }
 
 void GlForm::releaseCapture()
 {
+    m_captured = false;
     if (m_window)
         m_window->setMouseGrabEnabled(false);
 }
@@ -461,6 +482,14 @@ void GlForm::checkPixelRatio()
     if (m_shaped && m_window->handle())
         applyShape();
     Form_Resize();
+    // A drag that carried the window onto a monitor of another scale: Qt has placed it
+    // again through the new scale, away from the pointer. The form places it back now
+    // rather than at the pointer's next move.
+    if (m_captured) {
+        const QPointF at = m_window->mapFromGlobal(QCursor::pos());
+        Form_MouseMove(buttonMask(QGuiApplication::mouseButtons()), shiftState(QGuiApplication::keyboardModifiers()),
+                       static_cast<int>(std::floor(at.x())), static_cast<int>(std::floor(at.y())));
+    }
 }
 
 void GlForm::swapBuffers()
@@ -501,6 +530,20 @@ Display *x11Display()
 bool onX11()
 {
     return x11Display() != nullptr;
+}
+
+bool x11PointerPosition(QPoint &at)
+{
+    Display *display = x11Display();
+    if (!display)
+        return false;
+    Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+    unsigned mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &windowX, &windowY, &mask))
+        return false;
+    at = QPoint(rootX, rootY);
+    return true;
 }
 
 bool x11CompositorRunning()

@@ -72,6 +72,11 @@ public:
 
     QPoint position() const;
     void moveTo(const QPoint &topLeft);
+    // The pointer in the coordinates moveTo places the window in. Where monitors differ in
+    // scale, Qt's desktop coordinates change scale at each monitor's edge, while a window
+    // is placed through the scale of the monitor it is on; the pointer is mapped through
+    // that same monitor, so the pointer less a grab offset keeps the window under it.
+    QPoint cursorPosition() const;
 
     // Mouse capture: while set, moves outside the window still arrive.
     void setCapture();
@@ -147,6 +152,7 @@ private:
     QRegion m_shape;
     bool m_shaped = false;
     bool m_paced = true;
+    bool m_captured = false;
     FramePacer m_pacer;
 };
 
