@@ -1,6 +1,7 @@
 #include "widgetform.h"
 
 #include <QCloseEvent>
+#include <QWindow>
 
 namespace host {
 
@@ -17,7 +18,30 @@ protected:
         m_form.queueCloseRequest();
     }
 
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::ScreenChangeInternal)
+            keepFixedSize();
+        return QWidget::event(event);
+    }
+
 private:
+    // On a monitor of another scale a window of fixed size keeps its size in window pixels.
+    // The window manager holds the size limits in device pixels, as given for the old
+    // scale, and kept the window at them; they are given again for the new scale.
+    void keepFixedSize()
+    {
+        QWindow *window = windowHandle();
+        const QSize fixed = minimumSize();
+        if (!window || fixed != maximumSize())
+            return;
+        window->setMinimumSize(QSize(0, 0));
+        window->setMaximumSize(QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+        window->setMinimumSize(fixed);
+        window->setMaximumSize(fixed);
+        resize(fixed);
+    }
+
     WidgetForm &m_form;
 };
 
