@@ -35,6 +35,12 @@ constexpr GLfloat kLightPosition[4] = {0.0f, 0.0f, 2.0f, 1.0f};
 // about 22 for a channel to stay at 1; 32 leaves a margin.
 constexpr int kSafeDarkestUnlit = 8;
 constexpr int kSafeDarkestLit = 32;
+
+void showMessages(const QStringList &messages)
+{
+    for (const QString &message : messages)
+        host::MsgBox(message);
+}
 } // namespace
 
 using modOpenGL::kFarPlane;
@@ -78,14 +84,15 @@ void frmMain::Form_Load()
     modOpenGL::SaveDisplayMode();
     Show();
 
-    bool ready = modOpenGL::SetupGLWindow(*this, 640, 480, 32, false);
-    if (ready) {
-        try {
-            ready = InitGL();
-        } catch (const texture::TextureError &error) {
-            host::MsgBox(QString::fromStdString(error.what()));
-            ready = false;
-        }
+    bool ready = false;
+    try {
+        if (const QString notice = modOpenGL::SetupGLWindow(*this, 640, 480, 32, false); !notice.isEmpty())
+            host::MsgBox(notice);
+        ready = InitGL();
+    } catch (const modOpenGL::SetupError &error) {
+        showMessages(error.messages());
+    } catch (const texture::TextureError &error) {
+        host::MsgBox(QString::fromStdString(error.what()));
     }
     if (ready)
         runRenderLoop();
@@ -367,7 +374,7 @@ void frmMain::writeKeyedAlpha(int height, const QRect &area)
 void frmMain::Form_Unload(int &cancel)
 {
     (void)cancel;
-    modOpenGL::ReleaseGLWindow(*this);
+    showMessages(modOpenGL::ReleaseGLWindow(*this));
     // The textures go with the window's variables; with the context gone they have
     // nothing left to delete.
     for (auto &texture : Img)

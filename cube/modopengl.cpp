@@ -1,7 +1,6 @@
 #include "modopengl.h"
 
 #include "glform.h"
-#include "msgbox.h"
 
 #include <QOpenGLContext>
 #include <QWindow>
@@ -11,6 +10,13 @@
 #include <utility>
 
 namespace modOpenGL {
+
+SetupError::SetupError(QStringList messages)
+    : std::runtime_error(messages.isEmpty() ? std::string() : messages.last().toStdString())
+    , m_messages(std::move(messages))
+{
+    Q_ASSERT(!m_messages.isEmpty());
+}
 
 host::DisplayMode SavedDisplayMode;
 
@@ -51,22 +57,33 @@ bool shouldRestoreDisplayMode(const host::DisplayMode &set, const host::DisplayM
     return set.width != 0 && set == now;
 }
 
-void RestoreDisplayMode()
+QString RestoreDisplayMode()
 {
     const host::DisplayMode set = std::exchange(modeSetByProgram, host::DisplayMode{});
     if (!shouldRestoreDisplayMode(set, host::currentDisplayMode()))
-        return;
+        return QString();
     if (!host::changeDisplayMode(SavedDisplayMode))
-        host::MsgBox(QStringLiteral("Display restore failed."));
+        return QStringLiteral("Display restore failed.");
+    return QString();
 }
 
-bool SetupGLWindow(host::GlForm &window, std::int16_t width, std::int16_t height,
-                   std::int16_t bits, bool fullscreen)
+QString SetupGLWindow(host::GlForm &window, std::int16_t width, std::int16_t height,
+                      std::int16_t bits, bool fullscreen)
 {
+    QString notice;
+    // A failure after a refused full-screen mode carries the refusal along, so the user
+    // hears of both in the order they came.
+    const auto fail = [&notice](const char *message) {
+        QStringList messages;
+        if (!notice.isEmpty())
+            messages << notice;
+        messages << QLatin1String(message);
+        return SetupError(std::move(messages));
+    };
+
     if (fullscreen) {
         if (!EnterFullscreenMode(width, height, bits)) {
-            host::MsgBox(QStringLiteral(
-                "Could not set fullscreen mode.  App will continue in windowed mode."));
+            notice = QStringLiteral("Could not set fullscreen mode.  App will continue in windowed mode.");
         } else {
             window.setCaption(QString());
             window.setBorderless(true);
@@ -78,10 +95,8 @@ bool SetupGLWindow(host::GlForm &window, std::int16_t width, std::int16_t height
     // Pixel format: the window is an OpenGL surface made with GlForm::surfaceFormat();
     // a window not made yet takes the colour depth asked for here.
     QWindow *native = window.window();
-    if (!native || !native->supportsOpenGL()) {
-        host::MsgBox(QStringLiteral("Could not get desired Pixel Format"));
-        return false;
-    }
+    if (!native || !native->supportsOpenGL())
+        throw fail("Could not get desired Pixel Format");
     if (!native->handle()) {
         QSurfaceFormat format = native->requestedFormat();
         if (bits >= 32)
@@ -89,28 +104,23 @@ bool SetupGLWindow(host::GlForm &window, std::int16_t width, std::int16_t height
         native->setFormat(format);
         native->create();
     }
-    if (!native->handle()) {
-        host::MsgBox(QStringLiteral("Could not set desired Pixel Format"));
-        return false;
-    }
+    if (!native->handle())
+        throw fail("Could not set desired Pixel Format");
 
     auto context = std::make_unique<QOpenGLContext>();
     context->setFormat(native->requestedFormat());
-    if (!context->create()) {
-        host::MsgBox(QStringLiteral("Could not create the rendering context"));
-        return false;
-    }
+    if (!context->create())
+        throw fail("Could not create the rendering context");
     contextSlot() = std::move(context);
     if (!glContext()->makeCurrent(native)) {
         // The context stays; the release deletes it.
-        host::MsgBox(QStringLiteral("Could not activate the RC"));
-        return false;
+        throw fail("Could not activate the RC");
     }
 
     window.Show();
     window.activate();
     ResizeGLView(window.clientDeviceWidth(), window.clientDeviceHeight());
-    return true;
+    return notice;
 }
 
 void ResizeGLView(std::int32_t width, std::int32_t height)
@@ -130,18 +140,21 @@ void ResizeGLView(std::int32_t width, std::int32_t height)
     glLoadIdentity();
 }
 
-void ReleaseGLWindow(host::GlForm &window)
+QStringList ReleaseGLWindow(host::GlForm &window)
 {
+    QStringList messages;
     if (window.caption().isEmpty()) {
-        RestoreDisplayMode();
+        if (const QString refusal = RestoreDisplayMode(); !refusal.isEmpty())
+            messages << refusal;
         host::ShowCursor(true);
     }
     if (!glContext())
-        return;
+        return messages;
     glContext()->doneCurrent();
     if (QOpenGLContext::currentContext() == glContext())
-        host::MsgBox(QStringLiteral("Release Of DC And RC Failed."));
+        messages << QStringLiteral("Release Of DC And RC Failed.");
     contextSlot().reset();
+    return messages;
 }
 
 } // namespace modOpenGL

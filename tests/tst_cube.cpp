@@ -134,7 +134,7 @@ private slots:
         resetCubeState();
         if (m_surface) {
             m_surface->setCaption(QStringLiteral("surface"));
-            modOpenGL::ReleaseGLWindow(*m_surface);
+            (void)modOpenGL::ReleaseGLWindow(*m_surface);
             m_surface.reset();
         }
     }
@@ -375,8 +375,8 @@ private slots:
         m_surface->setCaption(caption);
         const int cursorBefore = host::ShowCursor(true) - 1;
         host::ShowCursor(false);
-        modOpenGL::ReleaseGLWindow(*m_surface);
-        QCOMPARE(m_messages, messages);
+        QCOMPARE(modOpenGL::ReleaseGLWindow(*m_surface), messages);
+        QVERIFY(m_messages.isEmpty()); // the form shows them
         QCOMPARE(modOpenGL::glContext(), nullptr);
         QCOMPARE(QOpenGLContext::currentContext(), nullptr);
         const int cursorAfter = host::ShowCursor(true) - 1;
@@ -452,10 +452,37 @@ private slots:
         // No mode of 640 x 480 on this screen: the request is refused, once, honestly.
         makeSurface(false);
         m_surface->setCaption(QStringLiteral("kept"));
-        QVERIFY(modOpenGL::SetupGLWindow(*m_surface, 640, 480, 32, true));
-        QCOMPARE(m_messages, QStringList{"Could not set fullscreen mode.  App will continue in windowed mode."});
+        QCOMPARE(modOpenGL::SetupGLWindow(*m_surface, 640, 480, 32, true),
+                 QStringLiteral("Could not set fullscreen mode.  App will continue in windowed mode."));
+        QVERIFY(m_messages.isEmpty()); // the form shows it
         QCOMPARE(m_surface->caption(), QStringLiteral("kept"));
         QVERIFY(modOpenGL::glContext());
+    }
+
+    void setupThatCannotFinishThrowsWhatToTell_data()
+    {
+        QTest::addColumn<bool>("fullscreen");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("windowed") << false << QStringList{"Could not get desired Pixel Format"};
+        QTest::newRow("full screen refused first")
+            << true
+            << QStringList{"Could not set fullscreen mode.  App will continue in windowed mode.",
+                           "Could not get desired Pixel Format"};
+    }
+    void setupThatCannotFinishThrowsWhatToTell()
+    {
+        QFETCH(bool, fullscreen);
+        QFETCH(QStringList, messages);
+        host::GlForm unloaded; // no native window: no pixel format to be had
+        QStringList thrown;
+        try {
+            (void)modOpenGL::SetupGLWindow(unloaded, 640, 480, 32, fullscreen);
+        } catch (const modOpenGL::SetupError &error) {
+            thrown = error.messages();
+        }
+        QCOMPARE(thrown, messages);
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(modOpenGL::glContext(), nullptr);
     }
 
     void fullscreenInTheCurrentModeIsAccepted()
@@ -463,12 +490,11 @@ private slots:
         const host::DisplayMode mode = host::currentDisplayMode();
         makeSurface(false);
         m_surface->setCaption(QStringLiteral("cube"));
-        QVERIFY(modOpenGL::SetupGLWindow(*m_surface, mode.width, mode.height, mode.bitsPerPixel, true));
-        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(modOpenGL::SetupGLWindow(*m_surface, mode.width, mode.height, mode.bitsPerPixel, true), QString());
         QCOMPARE(m_surface->caption(), QString());
         modOpenGL::SaveDisplayMode();
-        modOpenGL::ReleaseGLWindow(*m_surface); // shows the cursor hidden by the set-up
-        QVERIFY(m_messages.isEmpty());
+        // Shows the cursor hidden by the set-up.
+        QCOMPARE(modOpenGL::ReleaseGLWindow(*m_surface), QStringList());
         QCOMPARE(host::ShowCursor(true), 1);
         host::ShowCursor(false);
         m_surface.reset();
@@ -846,6 +872,24 @@ private slots:
         QVERIFY(m_messages.isEmpty());
     }
 
+    void releaseMessagesAreShownWhenTheCubeUnloads()
+    {
+        TestCube cube;
+        const ScopedFrameObserver refuseTheRestore([] {
+            // As if the program had switched the display and the mode to go back to were
+            // gone: the restore at the release is refused.
+            modOpenGL::modeSetByProgram = host::currentDisplayMode();
+            modOpenGL::SavedDisplayMode = {};
+            keyPressed[vk::Escape] = true;
+        });
+        cube.Show();
+        QVERIFY(cubeClosed);
+        QVERIFY(m_messages.isEmpty());
+        cube.Unload();
+        QCOMPARE(m_messages, QStringList{"Display restore failed."});
+        QCOMPARE(modOpenGL::glContext(), nullptr);
+    }
+
     void damagedSideFileClosesTheCubeWithAMessage_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -896,7 +940,7 @@ private:
         m_surface->Load();
         m_surface->setCaption(QStringLiteral("surface"));
         if (setUp)
-            QVERIFY(modOpenGL::SetupGLWindow(*m_surface, 640, 480, 32, false));
+            QCOMPARE(modOpenGL::SetupGLWindow(*m_surface, 640, 480, 32, false), QString());
     }
 
     QTemporaryDir m_sides;
