@@ -4,6 +4,7 @@
 #include "composition.h"
 #include "driverwarmup.h"
 #include "filelists.h"
+#include "firstpaint.h"
 #include "form1_design.h"
 #include "frmmain.h"
 #include "hostapp.h"
@@ -262,8 +263,9 @@ void Form1::Form_Load()
     if (Check1->isChecked())
         BuildAndShowCube();
 
-    // 6. The tray icon comes last, after a start-up cube has closed.
-    addTrayIcon();
+    // 6. The tray icon comes last, after a start-up cube has closed; once the picker is on
+    // screen, as reaching the notification area may take the session bus some time.
+    host::afterFirstPaint(widget(), [this] { addTrayIcon(); });
 }
 
 void Form1::Form_Unload(int &cancel)

@@ -1,5 +1,6 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
 #include "commandline.h"
+#include "firstpaint.h"
 #include "fontwarmup.h"
 #include "form1.h"
 #include "glform.h"
@@ -7,48 +8,7 @@
 #include "singleinstance.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QTimer>
 #include <cstdio>
-#include <functional>
-
-namespace {
-
-// Runs `then` from the event loop once `window` has been painted for the first time (at
-// once when there is no window to wait for).
-class AfterFirstPaint : public QObject
-{
-public:
-    AfterFirstPaint(QWidget *window, std::function<void()> then) : QObject(window), m_then(std::move(then))
-    {
-        window->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            watched->removeEventFilter(this);
-            // Queued: the paint is on screen only once it has been flushed, after this event.
-            QTimer::singleShot(0, [then = std::move(m_then)] { then(); });
-            deleteLater();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> m_then;
-};
-
-void afterFirstPaint(QWidget *window, std::function<void()> then)
-{
-    if (window)
-        new AfterFirstPaint(window, std::move(then)); // owned by the window
-    else
-        QTimer::singleShot(0, std::move(then));
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -84,6 +44,6 @@ int main(int argc, char *argv[])
     // Load the GL driver while the user looks at the picker, so the first "Show Cube"
     // does not wait for it; not before the picker is painted, which would keep its window
     // blank for as long as the driver takes to load.
-    afterFirstPaint(picker.widget(), [] { host::GlForm::preloadDriver(); });
+    host::afterFirstPaint(picker.widget(), [] { host::GlForm::preloadDriver(); });
     return QApplication::exec();
 }

@@ -1,12 +1,17 @@
 // One running copy per user session. The first copy listens on a local socket in the user's
 // runtime folder; a later start finds it there, asks it to bring its picker to the front and
 // ends. A socket file left by a copy that was killed answers nobody and is replaced.
+//
+// Plain POSIX sockets watched by the event loop: this runs on every start, before the picker
+// is shown, and a network library would be loaded for it alone.
 #pragma once
 
-#include <QLocalServer>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
+
+class QSocketNotifier;
 
 namespace app {
 
@@ -33,10 +38,14 @@ public:
     static QString defaultSocketPath();
 
 private:
+    struct Client;
     void acceptConnections();
+    void readClient(int fd);
 
     QString m_path;
-    std::unique_ptr<QLocalServer> m_server;
+    int m_listener = -1;
+    std::unique_ptr<QSocketNotifier> m_listening;
+    std::map<int, std::unique_ptr<Client>> m_clients;
     std::function<void()> m_onActivate;
 };
 

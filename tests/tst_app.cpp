@@ -157,7 +157,7 @@ void tst_App::firstRunStartsEmpty()
     QVERIFY(!picker.Check2->isChecked());
     QCOMPARE(picker.Picture2->backColor(), host::OleColor(255));
     QCOMPARE(picker.currentSlot, qint16(0));
-    QVERIFY(picker.trayIcon());
+    QTRY_VERIFY(picker.trayIcon()); // once the picker has been painted
     QCOMPARE(picker.trayIcon()->toolTip(), QStringLiteral("Gyrolumen"));
     QCOMPARE(picker.mnuSysTrayExit->text(), QStringLiteral("&Exit"));
     QVERIFY(f.cube == nullptr);
@@ -462,7 +462,7 @@ void tst_App::badStoredValuesLeaveControlsAsDesigned()
     QCOMPARE(picker.sidePaths[3], QString());
     QVERIFY(f.cube == nullptr);
     QVERIFY(f.messages.isEmpty());
-    QVERIFY(picker.trayIcon());
+    QTRY_VERIFY(picker.trayIcon());
 }
 
 void tst_App::showCubeWritesSidesThenSettingsAndReturns()
@@ -636,7 +636,7 @@ void tst_App::startupCubeRunsBeforeThePickerIsSeen()
     QCOMPARE(f.cube->loads, 1);
     QVERIFY(!seenBeforeCube);
     QVERIFY(!trayBeforeCube);
-    QVERIFY(picker.trayIcon());
+    QTRY_VERIFY(picker.trayIcon());
     QVERIFY(picker.isVisible());
     QVERIFY(!cubeClosed);
 }
@@ -747,6 +747,7 @@ void tst_App::trayMenuExitEndsTheProgram()
     apptest::Fixture f;
     Form1 picker;
     picker.Show();
+    QTRY_VERIFY(picker.mnuFile());
     QVERIFY(picker.mnuFile()->actions().contains(picker.mnuSysTrayExit));
     picker.mnuSysTrayExit->trigger();
     QCOMPARE(f.ends, 1);
