@@ -125,6 +125,7 @@ private slots:
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
     void trayMenuExitEndsTheProgram();
+    void trayComesAlsoForAPickerNeverPainted();
     void closingThePickerEndsTheProgram();
     void dropFillsTheSlotItLandsOn_data();
     void dropFillsTheSlotItLandsOn();
@@ -754,6 +755,14 @@ void tst_App::trayMenuExitEndsTheProgram()
     picker.mnuSysTrayExit->trigger();
     QCOMPARE(f.ends, 1);
     QVERIFY(!storedKey("Startup/Value"));
+}
+
+void tst_App::trayComesAlsoForAPickerNeverPainted()
+{
+    apptest::Fixture f;
+    Form1 picker;
+    picker.Load(); // loaded, never shown
+    QTRY_VERIFY_WITH_TIMEOUT(picker.trayIcon(), 5000);
 }
 
 void tst_App::closingThePickerEndsTheProgram()
