@@ -1,6 +1,9 @@
 // The texture loader's three readers on arbitrary bytes: each must either give a pixel
 // block that covers every row the upload reads, report the file, or refuse it with a
-// TextureError; never crash, hang, leak or read out of bounds.
+// TextureError; never crash, hang, leak or read out of bounds. The same bytes go to the
+// pictures' DC JPEG decoder, which must refuse them or give an eighth no larger than the
+// data can describe.
+#include "jpegpreview.h"
 #include "texturereaders.h"
 
 #include <cstddef>
@@ -30,10 +33,22 @@ void attempt(const uint8_t *data, size_t size, Read read)
         // Refused with a message: what a damaged file should get.
     }
 }
+
+void checkJpegEighth(const uint8_t *data, size_t size)
+{
+    const QImage eighth = host::decodeJpegEighth(QByteArrayView(data, qsizetype(size)));
+    if (eighth.isNull())
+        return;
+    // Every block takes two bits at least, and one block makes at most one pixel.
+    if (eighth.width() > 8192 || eighth.height() > 8192 || qint64(eighth.width()) * eighth.height() > 4 * qint64(size))
+        std::abort();
+    (void)eighth.pixel(eighth.width() - 1, eighth.height() - 1);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
+    checkJpegEighth(data, size);
     attempt(data, size, [](texture::ByteSource &s) { return texture::readBitmap(s); });
     attempt(data, size, [](texture::ByteSource &s) { return texture::readTarga(s); });
     // The raw reader's size comes from the caller: take it from the first bytes, signed,

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QImageWriter>
+#include <QList>
 #include <QRandomGenerator>
 #include <QString>
 #include <cmath>
@@ -119,6 +120,87 @@ inline QByteArray progressiveJpegClaiming(quint16 width, quint16 height)
     qToBigEndian<quint16>(height, jpeg.data() + sof + 5);
     qToBigEndian<quint16>(width, jpeg.data() + sof + 7);
     return jpeg;
+}
+
+// A baseline JPEG written by hand, every 8 x 8 block flat (no AC coefficient), so that any
+// sampling (`sampling`: one 0xHV per component, one component for grey) and any restart
+// interval can be had; decoders then agree exactly at an eighth. Block values are random
+// and reach past the sample range at both ends.
+inline QByteArray flatBlockJpeg(int width, int height, const QList<int> &sampling, int restartInterval, quint32 seed = 3)
+{
+    const int n = int(sampling.size());
+    auto segment = [](uchar marker, const QByteArray &body) {
+        QByteArray s("\xFF", 1);
+        s += char(marker);
+        s += char((body.size() + 2) >> 8);
+        s += char((body.size() + 2) & 0xFF);
+        return s + body;
+    };
+    QByteArray jpeg("\xFF\xD8", 2);
+    jpeg += segment(0xDB, QByteArray(1, 0) + char(4) + QByteArray(63, 1)); // DC quantised by 4
+    QByteArray frame(1, 8);
+    frame += char(height >> 8) + QByteArray(1, char(height & 0xFF)) + char(width >> 8) + char(width & 0xFF) + char(n);
+    for (int i = 0; i < n; ++i)
+        frame += QByteArray(1, char(i + 1)) + char(sampling[i]) + char(0);
+    jpeg += segment(0xC0, frame);
+    // DC: categories 0-11 as four-bit codes; AC: the end of block alone, one bit "0".
+    QByteArray dc(1, 0x00), ac(1, 0x10);
+    dc += QByteArray(3, 0) + char(12) + QByteArray(12, 0);
+    for (int c = 0; c < 12; ++c)
+        dc += char(c);
+    ac += char(1) + QByteArray(15, 0) + char(0);
+    jpeg += segment(0xC4, dc + ac);
+    if (restartInterval)
+        jpeg += segment(0xDD, QByteArray(1, char(restartInterval >> 8)) + char(restartInterval & 0xFF));
+    QByteArray scan(1, char(n));
+    for (int i = 0; i < n; ++i)
+        scan += QByteArray(1, char(i + 1)) + char(0);
+    scan += QByteArray(1, 0) + char(63) + char(0);
+    jpeg += segment(0xDA, scan);
+
+    quint32 bits = 0;
+    int count = 0;
+    auto put = [&](quint32 value, int length) {
+        for (int i = length - 1; i >= 0; --i) {
+            bits = (bits << 1) | ((value >> i) & 1);
+            if (++count == 8) {
+                jpeg += char(bits);
+                if (bits == 0xFF)
+                    jpeg += char(0);
+                bits = 0;
+                count = 0;
+            }
+        }
+    };
+    auto padToByte = [&] { put(0x7F, (8 - count) % 8); };
+    const int hMax = n == 1 ? 1 : sampling[0] >> 4, vMax = n == 1 ? 1 : sampling[0] & 15;
+    const int unitsWide = (width + 8 * hMax - 1) / (8 * hMax), unitsHigh = (height + 8 * vMax - 1) / (8 * vMax);
+    QRandomGenerator rng(seed);
+    QList<int> predictions(n, 0);
+    for (int unit = 0; unit < unitsWide * unitsHigh; ++unit) {
+        if (restartInterval && unit && unit % restartInterval == 0) {
+            padToByte();
+            jpeg += char(0xFF);
+            jpeg += char(0xD0 + (unit / restartInterval - 1) % 8);
+            predictions.fill(0);
+        }
+        for (int i = 0; i < n; ++i) {
+            const int blocks = n == 1 ? 1 : (sampling[i] >> 4) * (sampling[i] & 15);
+            for (int b = 0; b < blocks; ++b) {
+                const int value = int(rng.bounded(601)) - 300;
+                const int diff = value - predictions[i];
+                predictions[i] = value;
+                int category = 0;
+                while ((std::abs(diff) >> category) != 0)
+                    ++category;
+                put(quint32(category), 4);
+                put(quint32(diff >= 0 ? diff : diff + (1 << category) - 1), category);
+                put(0, 1);
+            }
+        }
+    }
+    padToByte();
+    return jpeg + QByteArray("\xFF\xD9", 2);
 }
 
 // The header of a 16-bit RGBA PNG claiming width x height, with a scrap of image data.

@@ -136,6 +136,8 @@ private slots:
     void commandLine();
     void secondStartReachesTheFirst_data();
     void secondStartReachesTheFirst();
+    void onlyTheWordActivateBringsThePickerBack_data();
+    void onlyTheWordActivateBringsThePickerBack();
 };
 
 void tst_App::firstRunStartsEmpty()
@@ -934,6 +936,42 @@ void tst_App::secondStartReachesTheFirst()
     QTRY_COMPARE(activations, 1);
     QVERIFY(other->wait(5000));
     QCOMPARE(second, app::SingleInstance::Forwarded);
+}
+
+void tst_App::onlyTheWordActivateBringsThePickerBack_data()
+{
+    QTest::addColumn<QByteArray>("said");
+    QTest::addColumn<int>("activations");
+    QTest::newRow("the word") << QByteArray("activate\n") << 1;
+    QTest::newRow("the word, then hanging up") << QByteArray("activate") << 1;
+    QTest::newRow("another word") << QByteArray("quit\n") << 0;
+    QTest::newRow("nothing, then hanging up") << QByteArray() << 0;
+    QTest::newRow("a flood without a line end") << QByteArray(4096, 'a') << 0;
+}
+
+void tst_App::onlyTheWordActivateBringsThePickerBack()
+{
+    QFETCH(QByteArray, said);
+    QFETCH(int, activations);
+    QTemporaryDir runtime;
+    app::SingleInstance first(runtime.filePath("vexorin.socket"));
+    int seen = 0;
+    first.setActivationHandler([&] { ++seen; });
+    QCOMPARE(first.start(), app::SingleInstance::First);
+
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(first.socketPath());
+    std::copy(name.begin(), name.end(), address.sun_path);
+    QVERIFY(::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0);
+    QCOMPARE(::send(fd, said.constData(), size_t(said.size()), MSG_NOSIGNAL), ssize_t(said.size()));
+    ::shutdown(fd, SHUT_WR);
+    // The copy hangs up once it has its answer, whatever was said.
+    char rest;
+    QTRY_COMPARE(::recv(fd, &rest, 1, MSG_DONTWAIT), ssize_t(0));
+    ::close(fd);
+    QCOMPARE(seen, activations);
 }
 
 QTEST_MAIN(tst_App)

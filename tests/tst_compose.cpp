@@ -3,8 +3,10 @@
 #include "app_pictures.h"
 #include "app_state.h"
 #include "composition.h"
+#include "jpegpreview.h"
 #include "picture.h"
 
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -46,6 +48,17 @@ double meanAbsoluteDifference(const QImage &a, const QImage &b)
     }
     return sum / (double(x.width()) * x.height() * 3);
 }
+QByteArray jpegBytes(const QImage &image, int quality = 90, bool progressive = false)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return jpeg;
+}
 } // namespace
 
 class tst_Compose : public QObject
@@ -74,6 +87,11 @@ private slots:
     void exifOrientationIsApplied();
     void hugeOrBrokenPicturesAreRefused_data();
     void hugeOrBrokenPicturesAreRefused();
+    void eighthJpegMatchesTheReader_data();
+    void eighthJpegMatchesTheReader();
+    void damagedJpegsAreLeftToTheReader_data();
+    void damagedJpegsAreLeftToTheReader();
+    void everyCutOfAJpegIsSafe();
     void sidesComposedTogetherMatchOneByOne();
     void picturesOfAnyShapeLoadSmall_data();
     void picturesOfAnyShapeLoadSmall();
@@ -349,31 +367,44 @@ void tst_Compose::exifOrientationIsApplied_data()
 {
     QTest::addColumn<int>("orientation");
     QTest::addColumn<QSize>("upright");
-    QTest::newRow("as stored") << 1 << QSize(600, 300);
-    QTest::newRow("turned 90 degrees") << 6 << QSize(300, 600);
-    QTest::newRow("turned 270 degrees") << 8 << QSize(300, 600);
-    QTest::newRow("upside down") << 3 << QSize(600, 300);
+    QTest::addColumn<QSize>("needed");
+    QTest::addColumn<QSize>("kept");
+    QTest::newRow("as stored") << 1 << QSize(600, 300) << QSize() << QSize(600, 300);
+    QTest::newRow("turned 90 degrees") << 6 << QSize(300, 600) << QSize() << QSize(300, 600);
+    QTest::newRow("turned 270 degrees") << 8 << QSize(300, 600) << QSize() << QSize(300, 600);
+    QTest::newRow("upside down") << 3 << QSize(600, 300) << QSize() << QSize(600, 300);
+    // Read at an eighth, by the DC decoder: every orientation, mirrored ones too.
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        const bool turned = orientation >= 5;
+        QTest::addRow("eighth, orientation %d", orientation)
+            << orientation << (turned ? QSize(600, 1200) : QSize(1200, 600)) << QSize(64, 64)
+            << (turned ? QSize(75, 150) : QSize(150, 75));
+    }
 }
 
 void tst_Compose::exifOrientationIsApplied()
 {
     QFETCH(int, orientation);
     QFETCH(QSize, upright);
+    QFETCH(QSize, needed);
+    QFETCH(QSize, kept);
     // Stored landscape, left half red and right half blue.
-    QImage stored = solid(QSize(600, 300), Qt::red).convertToFormat(QImage::Format_RGB32);
-    for (int y = 0; y < 300; ++y)
-        for (int x = 300; x < 600; ++x)
+    const QSize size = orientation >= 5 ? upright.transposed() : upright;
+    QImage stored = solid(size, Qt::red).convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = size.width() / 2; x < size.width(); ++x)
             stored.setPixelColor(x, y, Qt::blue);
     QTemporaryDir dir;
     const QString path = dir.filePath("phone.jpg");
     QVERIFY(apptest::writeBytes(path, apptest::jpegWithOrientation(stored, quint16(orientation))));
-    const host::LoadedPicture loaded = host::loadPicture(path, QSize());
+    const host::LoadedPicture loaded = host::loadPicture(path, needed);
     QVERIFY2(!loaded.image.isNull(), qPrintable(loaded.error));
-    QCOMPARE(loaded.image.size(), upright);
+    QCOMPARE(loaded.image.size(), kept);
     QCOMPARE(loaded.naturalSize, upright);
-    // Turned 90 degrees clockwise the left (red) half ends on top.
-    const QColor topLeft = loaded.image.pixelColor(10, 10);
-    const bool redFirst = orientation == 1 || orientation == 6;
+    // Turned 90 degrees clockwise the left (red) half ends on top; transposed (5) too, and
+    // mirrored as well (7) the right one.
+    const QColor topLeft = loaded.image.pixelColor(2, 2);
+    const bool redFirst = orientation == 1 || orientation == 4 || orientation == 5 || orientation == 6;
     QVERIFY2(redFirst ? topLeft.red() > 200 && topLeft.blue() < 60 : topLeft.blue() > 200 && topLeft.red() < 60,
              qPrintable(topLeft.name()));
 }
@@ -425,6 +456,113 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused()
     else
         QVERIFY(qint64(loaded.image.width()) * loaded.image.height() <= host::kMaxDecodedPixels);
     QCOMPARE(host::loadPicture(dir.filePath("missing.jpg"), QSize(256, 256)).image.isNull(), true);
+}
+
+void tst_Compose::eighthJpegMatchesTheReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("maxDifference");
+    QTest::addColumn<double>("meanDifference");
+    // Flat blocks: every sampling agrees exactly, whatever the reader's chroma scaling.
+    QTest::newRow("flat grey, restart every 7") << apptest::flatBlockJpeg(203, 101, {0x11}, 7) << 0 << 0.0;
+    QTest::newRow("flat grey sampled 2 x 2") << apptest::flatBlockJpeg(77, 90, {0x22}, 2) << 0 << 0.0;
+    QTest::newRow("flat 4:4:4") << apptest::flatBlockJpeg(130, 75, {0x11, 0x11, 0x11}, 0) << 0 << 0.0;
+    QTest::newRow("flat 4:2:0, restart every 3") << apptest::flatBlockJpeg(250, 131, {0x22, 0x11, 0x11}, 3) << 0 << 0.0;
+    QTest::newRow("flat 4:2:2, restart every 5") << apptest::flatBlockJpeg(161, 97, {0x21, 0x11, 0x11}, 5) << 0 << 0.0;
+    QTest::newRow("flat 4:4:0") << apptest::flatBlockJpeg(100, 99, {0x12, 0x11, 0x11}, 0) << 0 << 0.0;
+    QTest::newRow("flat 4:2:0, one unit per interval") << apptest::flatBlockJpeg(48, 40, {0x22, 0x11, 0x11}, 1) << 0 << 0.0;
+    // Real AC data to skip. Grey is exact; for 4:2:0 the reader scales each chroma block to
+    // 2 x 2 pixels through a reduced inverse transform, where this decoder spreads the
+    // block's mean (its DC) over them: closer to the area average, a few levels off the
+    // reader (measured: up to 13 levels, 3.2 on average, on these detailed pictures).
+    QTest::newRow("photo grey 1001 x 777")
+        << jpegBytes(apptest::photoLike(1001, 777).convertToFormat(QImage::Format_Grayscale8)) << 0 << 0.0;
+    QTest::newRow("photo 4:2:0 1200 x 900") << jpegBytes(apptest::photoLike(1200, 900)) << 16 << 4.0;
+    QTest::newRow("photo 4:2:0 999 x 1333, quality 75") << jpegBytes(apptest::photoLike(999, 1333, 5), 75) << 16 << 4.0;
+}
+
+// At an eighth the DC decoder gives the reader's picture (with its fast settings).
+void tst_Compose::eighthJpegMatchesTheReader()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, maxDifference);
+    QFETCH(double, meanDifference);
+    QBuffer buffer(&bytes);
+    QImageReader reader(&buffer, "jpeg");
+    const QSize raw = reader.size();
+    reader.setScaledSize(QSize(raw.width() / 8, raw.height() / 8));
+    reader.setQuality(49);
+    const QImage expected = reader.read();
+    QVERIFY2(!expected.isNull(), qPrintable(reader.errorString()));
+    QImage eighth = host::decodeJpegEighth(bytes);
+    QVERIFY(!eighth.isNull());
+    QCOMPARE(eighth.size(), QSize((raw.width() + 7) / 8, (raw.height() + 7) / 8));
+    QCOMPARE(eighth.format(), expected.format());
+    eighth = eighth.scaled(expected.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    int largest = 0;
+    double sum = 0;
+    for (int y = 0; y < expected.height(); ++y) {
+        for (int x = 0; x < expected.width(); ++x) {
+            const QRgb a = eighth.pixel(x, y), b = expected.pixel(x, y);
+            for (int d : {qRed(a) - qRed(b), qGreen(a) - qGreen(b), qBlue(a) - qBlue(b)}) {
+                largest = std::max(largest, std::abs(d));
+                sum += std::abs(d);
+            }
+        }
+    }
+    const double mean = sum / (3.0 * expected.width() * expected.height());
+    QVERIFY2(largest <= maxDifference && mean <= meanDifference,
+             qPrintable(QStringLiteral("largest %1, mean %2").arg(largest).arg(mean)));
+}
+
+void tst_Compose::damagedJpegsAreLeftToTheReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("handled");
+    const QByteArray photo = jpegBytes(apptest::photoLike(640, 480));
+    const QByteArray flat = apptest::flatBlockJpeg(160, 120, {0x22, 0x11, 0x11}, 4);
+    const qsizetype scan = photo.indexOf(QByteArray("\xFF\xDA", 2));
+    QTest::newRow("whole") << photo << true;
+    QTest::newRow("end marker missing") << photo.chopped(2) << true;
+    QTest::newRow("cut in the header") << photo.left(scan - 100) << false;
+    QTest::newRow("cut at a third") << photo.left(photo.size() / 3) << false;
+    QTest::newRow("cut near the end") << photo.chopped(40) << false;
+    QByteArray overfull = photo;
+    overfull[photo.indexOf(QByteArray("\xFF\xC4", 2)) + 5] = char(3); // three one-bit codes
+    QTest::newRow("Huffman codes overflowing their length") << overfull << false;
+    QTest::newRow("reserved marker before the frame") << photo.left(2) + QByteArray("\xFF\xC8\0\x02", 4) + photo.mid(2) << false;
+    const qsizetype middle = scan + (photo.size() - scan) / 2;
+    QTest::newRow("stray marker in the data") << photo.left(middle) + QByteArray("\xFF\x99", 2) + photo.mid(middle) << false;
+    QByteArray misnumbered = flat;
+    misnumbered[misnumbered.indexOf(QByteArray("\xFF\xD0", 2)) + 1] = char(0xD5);
+    QTest::newRow("restart marker out of turn") << misnumbered << false;
+    QTest::newRow("progressive") << jpegBytes(apptest::photoLike(320, 240), 90, true) << false;
+}
+
+// A file the DC decoder does not take whole is the reader's, which decodes it or gives a
+// reason: never a crash, never a picture half made by the fast decoder.
+void tst_Compose::damagedJpegsAreLeftToTheReader()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, handled);
+    QCOMPARE(!host::decodeJpegEighth(bytes).isNull(), handled);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("damaged.jpg");
+    QVERIFY(apptest::writeBytes(path, bytes));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(16, 12));
+    QVERIFY(!loaded.image.isNull() || !loaded.error.isEmpty());
+}
+
+// Only the end-of-image marker may be missing; a file cut anywhere before it is refused.
+void tst_Compose::everyCutOfAJpegIsSafe()
+{
+    for (const QByteArray &whole : {apptest::flatBlockJpeg(40, 24, {0x22, 0x11, 0x11}, 2),
+                                    jpegBytes(apptest::photoLike(48, 40), 75)}) {
+        for (qsizetype n = 0; n <= whole.size(); ++n) {
+            const QByteArray cut = whole.left(n); // a copy: reads past it are caught
+            QCOMPARE(!host::decodeJpegEighth(cut).isNull(), n >= whole.size() - 2);
+        }
+    }
 }
 
 // The six sides composed in parallel are the ones composed one at a time, in side order.

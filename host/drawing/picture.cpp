@@ -1,10 +1,13 @@
 #include "picture.h"
 
+#include "jpegpreview.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
 #include <QSemaphore>
+#include <QTransform>
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -472,6 +475,39 @@ qint64 decodingCost(const QString &path, const QByteArray &format, QSize decoded
     return cost;
 }
 
+// As the reader turns a picture by its EXIF orientation when reading it.
+QImage transformedAsReader(QImage image, QImageIOHandler::Transformations t)
+{
+    if (t == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    image = std::move(image).mirrored(t.testFlag(QImageIOHandler::TransformationMirror),
+                                      t.testFlag(QImageIOHandler::TransformationFlip));
+    if (t.testFlag(QImageIOHandler::TransformationRotate90))
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
+// Larger JPEG files are left to the reader, which streams them: the DC decoder reads the
+// whole file into memory first.
+constexpr qint64 kMaxDcDecodedFileBytes = 32LL << 20;
+
+// A JPEG decoded at an eighth of its size from its DC coefficients alone, as the reader
+// would give it at `decoded` with the fast settings and `transformation`; a null image
+// for a file that decoder leaves to the reader.
+QImage jpegEighth(const QString &path, QSize decoded, QImageIOHandler::Transformations transformation)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxDcDecodedFileBytes)
+        return QImage();
+    QImage image = decodeJpegEighth(file.readAll());
+    if (image.isNull())
+        return image;
+    // The library's eighth rounds up; the reader then brings it to the size asked for.
+    if (image.size() != decoded)
+        image = image.scaled(decoded, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return transformedAsReader(std::move(image), transformation);
+}
+
 // The size a picture is kept at: see loadPicture. A picture of extreme shape cannot cover
 // the need in both directions with its aspect kept (a 1 x 12,000,000 strip would stay
 // whole), so no direction is kept at more than twice the need: every user stretches the
@@ -533,10 +569,12 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     // A JPEG can be decoded straight at 1/2, 1/4 or 1/8 of its size, which costs a fraction
     // of the time and memory of a full decode; take the smallest that still covers the need.
     QSize decoded = raw;
+    bool eighth = false;
     if ((format == "jpeg" || format == "jpg") && !needed.isEmpty()) {
         for (int d : {8, 4, 2}) {
             if (raw.width() / d >= neededRaw.width() && raw.height() / d >= neededRaw.height()) {
                 decoded = QSize(raw.width() / d, raw.height() / d);
+                eighth = d == 8;
                 reader.setScaledSize(decoded);
                 // The fast inverse transform and plain chroma upsampling: at a reduced
                 // scale they differ from the exact ones by less than the averaging that
@@ -554,7 +592,11 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     }
 
     const DecodingShare share(int(cost >> 20) + 1);
-    QImage image = reader.read();
+    // At an eighth only each block's DC coefficient counts: the common baseline files are
+    // decoded from those alone, several times faster; the reader takes all others.
+    QImage image = eighth ? jpegEighth(path, decoded, reader.transformation()) : QImage();
+    if (image.isNull())
+        image = reader.read();
     if (image.isNull()) {
         out.error = QStringLiteral("it cannot be decoded: %1").arg(reader.errorString());
         return out;

@@ -1,0 +1,536 @@
+#include "jpegpreview.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace host {
+
+namespace {
+
+// Codes of up to this many bits are found in one lookup, and as many whole AC steps (code
+// and magnitude bits) as these bits hold are skipped in one.
+constexpr int kFastBits = 13;
+// A skip entry: the bits it takes (low four bits), how far it moves along the block, and
+// whether it ends with the end-of-block code.
+constexpr int kAdvanceShift = 4;
+constexpr int kAdvanceMask = 127;
+constexpr quint16 kEndsBlock = 0x800;
+// Where a block's walk stands after its end-of-block code, beyond any real position.
+constexpr int kEndOfBlock = 128;
+
+quint16 be16(const uchar *p)
+{
+    return quint16((p[0] << 8) | p[1]);
+}
+
+struct HuffmanTable
+{
+    bool defined = false;
+    // By the next kFastBits bits: the length of the code they start with (0: longer) and its
+    // symbol.
+    std::array<quint8, 1 << kFastBits> lookLength{};
+    std::array<quint8, 1 << kFastBits> lookSymbol{};
+    // For skipping AC coefficients, by the next kFastBits bits: the whole steps they hold,
+    // as a skip entry; 0 where not even one step fits.
+    std::array<quint16, 1 << kFastBits> skip{};
+    // Longer codes, length by length: the largest code of each length (-1: none) and what
+    // turns a code into an index into `symbols`.
+    std::array<qint32, 18> maxCode{};
+    std::array<qint32, 17> valueOffset{};
+    std::array<quint8, 256> symbols{};
+};
+
+// Builds `table` from a DHT entry, refusing what the JPEG library refuses: more than 256
+// codes, codes that do not fit their length (the all-ones code included) and, for a DC
+// table, categories above 15.
+bool buildTable(HuffmanTable &table, const uchar *counts, const uchar *symbols, bool dc)
+{
+    std::array<quint8, 257> sizes{};
+    int total = 0;
+    for (int length = 1; length <= 16; ++length) {
+        const int n = counts[length - 1];
+        if (total + n > 256)
+            return false;
+        for (int i = 0; i < n; ++i)
+            sizes[size_t(total++)] = quint8(length);
+    }
+    std::array<quint32, 256> codes{};
+    quint32 code = 0;
+    int length = sizes[0];
+    for (int p = 0; sizes[size_t(p)];) {
+        while (sizes[size_t(p)] == length) {
+            codes[size_t(p++)] = code;
+            ++code;
+        }
+        if (code >= (1u << length))
+            return false;
+        code <<= 1;
+        ++length;
+    }
+    table = HuffmanTable();
+    std::copy(symbols, symbols + total, table.symbols.begin());
+    if (dc && std::any_of(symbols, symbols + total, [](uchar s) { return s > 15; }))
+        return false;
+    for (int p = 0, l = 1; l <= 16; ++l) {
+        const int n = counts[l - 1];
+        if (n) {
+            table.valueOffset[size_t(l)] = p - qint32(codes[size_t(p)]);
+            p += n;
+            table.maxCode[size_t(l)] = qint32(codes[size_t(p - 1)]);
+        } else {
+            table.maxCode[size_t(l)] = -1;
+        }
+    }
+    table.maxCode[17] = 0x7FFFFFFF;
+    for (int p = 0; p < total && sizes[size_t(p)] <= kFastBits; ++p) {
+        const int l = sizes[size_t(p)];
+        const int span = 1 << (kFastBits - l);
+        const int first = int(codes[size_t(p)]) << (kFastBits - l);
+        for (int i = first; i < first + span; ++i) {
+            table.lookLength[size_t(i)] = quint8(l);
+            table.lookSymbol[size_t(i)] = symbols[p];
+        }
+    }
+    if (!dc) {
+        // Each window of bits walked step by step while whole steps lie inside it. An entry
+        // stops at the end-of-block code: the next bits belong to the next block.
+        const int mask = (1 << kFastBits) - 1;
+        for (int i = 0; i <= mask; ++i) {
+            int used = 0, advance = 0;
+            quint16 ends = 0;
+            while (used < kFastBits) {
+                const int look = (i << used) & mask;
+                const int l = table.lookLength[size_t(look)];
+                const int run = table.lookSymbol[size_t(look)] >> 4, magnitude = table.lookSymbol[size_t(look)] & 15;
+                const int step = magnitude ? run + 1 : run == 15 ? 16 : 0;
+                if (l == 0 || used + l + magnitude > kFastBits || advance + step > 63)
+                    break;
+                used += l + magnitude;
+                advance += step;
+                if (step == 0) {
+                    ends = kEndsBlock;
+                    break;
+                }
+            }
+            table.skip[size_t(i)] = quint16(used | (advance << kAdvanceShift) | ends);
+        }
+    }
+    table.defined = true;
+    return true;
+}
+
+// The entropy-coded bits of a scan, most significant first in a 64-bit buffer. Stuffed
+// zero bytes are dropped; at a marker (or the end of the data) filling stops and the buffer
+// runs on with zero bits, `bits` then going below zero once a code used any of them.
+class BitReader
+{
+public:
+    BitReader(const uchar *data, const uchar *end) : m_at(data), m_end(end) {}
+
+    Q_ALWAYS_INLINE void fill()
+    {
+        while (!m_stopped && bits <= 56) {
+            if (m_end - m_at >= 8) {
+                quint64 next;
+                std::memcpy(&next, m_at, 8);
+                const quint64 inverse = ~next;
+                // No 0xFF among the next eight bytes: take as many whole bytes as fit.
+                if (((inverse - 0x0101010101010101ull) & ~inverse & 0x8080808080808080ull) == 0) {
+                    const int n = (63 - bits) >> 3;
+                    if (n == 0)
+                        return;
+                    next = qFromBigEndian(next) & ~(~0ull >> (8 * n));
+                    m_buffer |= next >> bits;
+                    bits += 8 * n;
+                    m_at += n;
+                    return;
+                }
+            }
+            if (m_at >= m_end) {
+                m_stopped = true;
+                return;
+            }
+            const quint64 byte = *m_at;
+            if (byte == 0xFF) {
+                if (m_end - m_at < 2 || m_at[1] != 0) {
+                    m_stopped = true;
+                    return;
+                }
+                m_at += 2;
+            } else {
+                ++m_at;
+            }
+            m_buffer |= byte << (56 - bits);
+            bits += 8;
+        }
+    }
+
+    Q_ALWAYS_INLINE quint32 peek(int n) const { return quint32(m_buffer >> (64 - n)); }
+    Q_ALWAYS_INLINE void drop(int n)
+    {
+        m_buffer <<= n;
+        bits -= n;
+    }
+
+    // At the end of a restart interval: only the last byte's padding may be left before
+    // the marker, which must be RST`number`.
+    bool restart(int number)
+    {
+        fill();
+        if (!m_stopped || bits < 0 || bits >= 8 || m_at >= m_end || *m_at != 0xFF)
+            return false;
+        while (m_at < m_end && *m_at == 0xFF)
+            ++m_at;
+        if (m_at >= m_end || *m_at != 0xD0 + number)
+            return false;
+        ++m_at;
+        m_buffer = 0;
+        bits = 0;
+        m_stopped = false;
+        return true;
+    }
+
+    int bits = 0; // valid bits in the buffer
+
+private:
+    const uchar *m_at;
+    const uchar *m_end;
+    quint64 m_buffer = 0;
+    bool m_stopped = false;
+};
+
+// The next symbol coded with `table`, or -1 for a code the table lacks. Needs 16 bits in
+// the buffer (or a stopped reader).
+Q_ALWAYS_INLINE int decodeSymbol(BitReader &in, const HuffmanTable &table)
+{
+    const quint32 look = in.peek(kFastBits);
+    if (const int length = table.lookLength[look]) {
+        in.drop(length);
+        return table.lookSymbol[look];
+    }
+    for (int length = kFastBits + 1; length <= 16; ++length) {
+        const qint32 code = qint32(in.peek(length));
+        if (code <= table.maxCode[size_t(length)]) {
+            in.drop(length);
+            return table.symbols[size_t((table.valueOffset[size_t(length)] + code) & 0xFF)];
+        }
+    }
+    return -1;
+}
+
+// One block: its DC difference added to `dc`, its AC coefficients passed over. False for a
+// code the tables lack, a run beyond the block, a DC value no 8-bit file has, or bits read
+// past the data.
+Q_ALWAYS_INLINE bool readBlockIn(BitReader &in, const HuffmanTable &dcTable, const HuffmanTable &acTable, int &dc)
+{
+    if (in.bits < 32)
+        in.fill();
+    const int category = decodeSymbol(in, dcTable);
+    if (category < 0)
+        return false;
+    if (category) {
+        int diff = int(in.peek(category));
+        in.drop(category);
+        if (diff < (1 << (category - 1)))
+            diff -= (1 << category) - 1;
+        dc += diff;
+        if (dc < -32768 || dc > 32767)
+            return false;
+    }
+    int k = 1;
+    while (k < 64) {
+        if (in.bits < 32)
+            in.fill();
+        // Several steps at once where they stay inside the block: a block whose last
+        // coefficient is coded has no end-of-block code, and what follows it is not its own.
+        const quint16 steps = acTable.skip[in.peek(kFastBits)];
+        const int advance = (steps >> kAdvanceShift) & kAdvanceMask;
+        if (steps & kEndsBlock ? k + advance < 64 : steps && k + advance <= 64) {
+            in.drop(steps & 15);
+            k = steps & kEndsBlock ? kEndOfBlock : k + advance;
+            continue;
+        }
+        const int symbol = decodeSymbol(in, acTable);
+        if (symbol < 0)
+            return false;
+        const int run = symbol >> 4, magnitude = symbol & 15;
+        if (magnitude) {
+            in.drop(magnitude);
+            k += run + 1;
+        } else if (run == 15) {
+            k += 16;
+        } else {
+            k = kEndOfBlock;
+        }
+    }
+    return (k == 64 || k >= kEndOfBlock) && in.bits >= 0;
+}
+
+bool readBlock(BitReader &reader, const HuffmanTable &dcTable, const HuffmanTable &acTable, int &dc)
+{
+    // Walked in a copy the compiler can keep in registers.
+    BitReader in = reader;
+    const bool read = readBlockIn(in, dcTable, acTable, dc);
+    reader = in;
+    return read;
+}
+
+// The 1 x 1 inverse transform: the DC term dequantised and divided by eight with rounding,
+// level-shifted and limited through the same wrapping table the JPEG library uses.
+quint8 dcSample(int dc, int quant)
+{
+    const int value = ((dc * quant + 4) >> 3) & 1023;
+    if (value < 128)
+        return quint8(value + 128);
+    if (value < 512)
+        return 255;
+    if (value < 896)
+        return 0;
+    return quint8(value - 896);
+}
+
+// JFIF YCbCr to RGB in the JPEG library's 16-bit fixed point, rounded the same way.
+QRgb ycbcrToRgb(int y, int cb, int cr)
+{
+    cb -= 128;
+    cr -= 128;
+    const int r = y + ((91881 * cr + 32768) >> 16);
+    const int g = y + ((-22554 * cb - 46802 * cr + 32768) >> 16);
+    const int b = y + ((116130 * cb + 32768) >> 16);
+    return qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
+}
+
+struct Component
+{
+    int id = 0;
+    int h = 1, v = 1;
+    int quantTable = 0;
+    int dcTable = 0, acTable = 0;
+};
+
+} // namespace
+
+QImage decodeJpegEighth(QByteArrayView jpeg)
+{
+    const auto *data = reinterpret_cast<const uchar *>(jpeg.data());
+    const qsizetype size = jpeg.size();
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8)
+        return QImage();
+
+    // Tables 0-3 DC, 4-7 AC.
+    std::vector<HuffmanTable> tables(8);
+    std::array<int, 4> quantDc{};
+    std::array<bool, 4> quantDefined{};
+    std::array<Component, 3> components;
+    int componentCount = 0, width = 0, height = 0, restartInterval = 0;
+    bool jfif = false, adobe = false;
+    int adobeTransform = -1;
+    std::array<int, 3> scanOrder{};
+
+    qsizetype at = 2;
+    for (;;) {
+        if (at >= size || data[at] != 0xFF)
+            return QImage();
+        while (at < size && data[at] == 0xFF)
+            ++at;
+        if (size - at < 3)
+            return QImage();
+        const uchar marker = data[at++];
+        const int length = be16(data + at);
+        if (length < 2 || length > size - at)
+            return QImage();
+        const uchar *body = data + at + 2;
+        const int n = length - 2;
+        at += length;
+
+        if (marker == 0xC0 || marker == 0xC1) {
+            if (componentCount || n < 6 || body[0] != 8)
+                return QImage();
+            height = be16(body + 1);
+            width = be16(body + 3);
+            componentCount = body[5];
+            if (width == 0 || height == 0 || (componentCount != 1 && componentCount != 3)
+                || n != 6 + 3 * componentCount)
+                return QImage();
+            for (int i = 0; i < componentCount; ++i) {
+                Component &c = components[size_t(i)];
+                const uchar *p = body + 6 + 3 * i;
+                c.id = p[0];
+                c.h = p[1] >> 4;
+                c.v = p[1] & 15;
+                c.quantTable = p[2];
+                if (c.h < 1 || c.h > 2 || c.v < 1 || c.v > 2 || c.quantTable > 3)
+                    return QImage();
+                for (int j = 0; j < i; ++j)
+                    if (components[size_t(j)].id == c.id)
+                        return QImage();
+            }
+        } else if (marker == 0xC4) {
+            for (int p = 0; p < n;) {
+                if (n - p < 17)
+                    return QImage();
+                const int kind = body[p] >> 4, slot = body[p] & 15;
+                int total = 0;
+                for (int i = 1; i <= 16; ++i)
+                    total += body[p + i];
+                if (kind > 1 || slot > 3 || total > 256 || n - p - 17 < total)
+                    return QImage();
+                if (!buildTable(tables[size_t(kind * 4 + slot)], body + p + 1, body + p + 17, kind == 0))
+                    return QImage();
+                p += 17 + total;
+            }
+        } else if (marker == 0xDB) {
+            for (int p = 0; p < n;) {
+                const int precision = body[p] >> 4, slot = body[p] & 15;
+                if (precision > 1 || slot > 3 || n - p - 1 < 64 * (precision + 1))
+                    return QImage();
+                quantDc[size_t(slot)] = precision ? be16(body + p + 1) : body[p + 1];
+                quantDefined[size_t(slot)] = true;
+                p += 1 + 64 * (precision + 1);
+            }
+        } else if (marker == 0xDD) {
+            if (n != 2)
+                return QImage();
+            restartInterval = be16(body);
+        } else if (marker == 0xE0) {
+            jfif = jfif || (n >= 14 && std::memcmp(body, "JFIF\0", 5) == 0);
+        } else if (marker == 0xEE) {
+            if (n >= 12 && std::memcmp(body, "Adobe", 5) == 0) {
+                adobe = true;
+                adobeTransform = body[11];
+            }
+        } else if ((marker > 0xE0 && marker <= 0xEF) || marker == 0xFE) {
+            // Other application data and comments: nothing the pixels depend on.
+        } else if (marker == 0xDA) {
+            if (!componentCount || n < 1 || body[0] != componentCount || n != 4 + 2 * componentCount)
+                return QImage();
+            for (int i = 0; i < componentCount; ++i) {
+                const uchar *p = body + 1 + 2 * i;
+                int index = -1;
+                for (int j = 0; j < componentCount; ++j)
+                    if (components[size_t(j)].id == p[0])
+                        index = j;
+                for (int j = 0; j < i; ++j)
+                    if (scanOrder[size_t(j)] == index)
+                        index = -1;
+                if (index < 0 || (p[1] >> 4) > 3 || (p[1] & 15) > 3)
+                    return QImage();
+                Component &c = components[size_t(index)];
+                c.dcTable = p[1] >> 4;
+                c.acTable = 4 + (p[1] & 15);
+                if (!tables[size_t(c.dcTable)].defined || !tables[size_t(c.acTable)].defined
+                    || !quantDefined[size_t(c.quantTable)])
+                    return QImage();
+                scanOrder[size_t(i)] = index;
+            }
+            const uchar *p = body + 1 + 2 * componentCount;
+            if (p[0] != 0 || p[1] != 63 || p[2] != 0)
+                return QImage();
+            break;
+        } else {
+            // Progressive or arithmetic frames, 12-bit data, DNL, a second start of
+            // image, an early end: all for the JPEG library.
+            return QImage();
+        }
+    }
+
+    if (componentCount == 3) {
+        // Which three-component files are YCbCr, as the JPEG library decides it.
+        const bool ycbcr = jfif ? true
+                           : adobe ? adobeTransform == 1
+                                   : !(components[0].id == 'R' && components[1].id == 'G' && components[2].id == 'B');
+        if (!ycbcr)
+            return QImage();
+    }
+
+    // A grey scan is one block per unit whatever its sampling; a colour one interleaves
+    // luma's blocks with the chroma blocks of the same area.
+    const bool colour = componentCount == 3;
+    const int hMax = colour ? components[0].h : 1, vMax = colour ? components[0].v : 1;
+    int blocksPerUnit = 0;
+    for (int i = 0; i < componentCount; ++i) {
+        if (colour && (components[size_t(i)].h > hMax || components[size_t(i)].v > vMax))
+            return QImage();
+        blocksPerUnit += colour ? components[size_t(i)].h * components[size_t(i)].v : 1;
+    }
+    if (blocksPerUnit > 10)
+        return QImage();
+    const int unitsWide = (width + 8 * hMax - 1) / (8 * hMax);
+    const int unitsHigh = (height + 8 * vMax - 1) / (8 * vMax);
+    // Every block takes at least two bits (a DC code and an AC code): data too short for
+    // the blocks is refused before anything as large as the picture is allocated.
+    if (qint64(unitsWide) * unitsHigh * blocksPerUnit > 4 * qint64(size - at))
+        return QImage();
+
+    const int outWidth = (width + 7) / 8, outHeight = (height + 7) / 8;
+    QImage image(outWidth, outHeight, colour ? QImage::Format_RGB32 : QImage::Format_Grayscale8);
+    if (image.isNull())
+        return QImage();
+
+    // One row of units at a time: every component's samples, one per block.
+    std::array<std::vector<quint8>, 3> planes;
+    std::array<int, 3> stride{};
+    for (int i = 0; i < componentCount; ++i) {
+        const Component &c = components[size_t(i)];
+        stride[size_t(i)] = colour ? unitsWide * c.h : unitsWide;
+        planes[size_t(i)].assign(size_t(stride[size_t(i)]) * (colour ? c.v : 1), 0);
+    }
+
+    BitReader in(data + at, data + size);
+    std::array<int, 3> dc{};
+    int untilRestart = restartInterval, restartNumber = 0;
+    for (int unitRow = 0; unitRow < unitsHigh; ++unitRow) {
+        for (int unit = 0; unit < unitsWide; ++unit) {
+            if (restartInterval) {
+                if (untilRestart == 0) {
+                    if (!in.restart(restartNumber))
+                        return QImage();
+                    restartNumber = (restartNumber + 1) & 7;
+                    dc = {};
+                    untilRestart = restartInterval;
+                }
+                --untilRestart;
+            }
+            for (int s = 0; s < componentCount; ++s) {
+                const int ci = scanOrder[size_t(s)];
+                const Component &c = components[size_t(ci)];
+                const HuffmanTable &dcTable = tables[size_t(c.dcTable)];
+                const HuffmanTable &acTable = tables[size_t(c.acTable)];
+                const int quant = quantDc[size_t(c.quantTable)];
+                const int h = colour ? c.h : 1, v = colour ? c.v : 1;
+                for (int by = 0; by < v; ++by) {
+                    quint8 *line = planes[size_t(ci)].data() + size_t(by) * size_t(stride[size_t(ci)]) + size_t(unit * h);
+                    for (int bx = 0; bx < h; ++bx) {
+                        if (!readBlock(in, dcTable, acTable, dc[size_t(ci)]))
+                            return QImage();
+                        line[bx] = dcSample(dc[size_t(ci)], quant);
+                    }
+                }
+            }
+        }
+        for (int by = 0; by < vMax; ++by) {
+            const int y = unitRow * vMax + by;
+            if (y >= outHeight)
+                break;
+            const quint8 *luma = planes[0].data() + size_t(by) * size_t(stride[0]);
+            if (!colour) {
+                std::memcpy(image.scanLine(y), luma, size_t(outWidth));
+                continue;
+            }
+            // Chroma sampled less often is repeated over the luma it covers.
+            const Component &cb = components[1], &cr = components[2];
+            const quint8 *cbLine = planes[1].data() + size_t(by * cb.v / vMax) * size_t(stride[1]);
+            const quint8 *crLine = planes[2].data() + size_t(by * cr.v / vMax) * size_t(stride[2]);
+            auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
+            for (int x = 0; x < outWidth; ++x)
+                out[x] = ycbcrToRgb(luma[x], cbLine[x * cb.h / hMax], crLine[x * cr.h / hMax]);
+        }
+    }
+    return image;
+}
+
+} // namespace host
