@@ -93,6 +93,15 @@ PixelBlock readRows(ByteSource &source, int width, int height, int bytesPerPixel
     }
     return block;
 }
+// The red, green and blue masks sit right after the 40 bytes every info header of 40 bytes
+// or more starts with, whether the header holds them or they follow it.
+bool hasUsualMasks(ByteSource &source)
+{
+    unsigned char masks[12];
+    source.seek(14 + 40);
+    source.readInto(reinterpret_cast<char *>(masks), sizeof masks);
+    return le32(masks) == 0x00ff0000 && le32(masks + 4) == 0x0000ff00 && le32(masks + 8) == 0x000000ff;
+}
 } // namespace
 
 ReadResult readBitmap(ByteSource &source)
@@ -117,9 +126,11 @@ ReadResult readBitmap(ByteSource &source)
         return result;
     }
     // Below 24 bits the pixels are colour-table indices, which this loader does not look
-    // up; such a file would only come out as noise. So would compressed pixels (bit-field
-    // masks are allowed: 32-bit files carry them for the usual byte order).
-    if ((bitsPerPixel != 24 && bitsPerPixel != 32) || (compression != 0 && !(compression == 3 && bitsPerPixel == 32))) {
+    // up; such a file would only come out as noise. So would compressed pixels, and 32-bit
+    // pixels whose bit-field masks put red, green and blue anywhere but in the usual bytes
+    // (many writers add the usual masks, so those are read).
+    if ((bitsPerPixel != 24 && bitsPerPixel != 32) || (compression != 0 && !(compression == 3 && bitsPerPixel == 32))
+        || (compression == 3 && !hasUsualMasks(source))) {
         result.status = ReadStatus::UnsupportedDepth;
         return result;
     }

@@ -429,6 +429,12 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused_data()
     buffer.open(QIODevice::WriteOnly);
     apptest::photoLike(64, 64).save(&buffer, "JPEG");
     QTest::newRow("truncated jpeg") << jpeg.left(200) << "cut.jpg";
+    // Qt would fill the missing rows with black and call it a success.
+    QTest::newRow("bmp cut short") << cubetest::bitmapFile(64, 64).left(5000) << "cut.bmp";
+    QByteArray topDown = cubetest::bitmapFile(64, 64).left(5000);
+    cubetest::putLe32(topDown, 22, quint32(-64));
+    QTest::newRow("top-down bmp cut short") << topDown << "cut.bmp";
+    QTest::newRow("bmp one byte short") << cubetest::bitmapFile(3, 2).chopped(4) << "cut.bmp";
 }
 
 void tst_Compose::hugeOrBrokenPicturesAreRefused()
@@ -442,6 +448,8 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused()
     const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
     if (name == "canvas.gif" || name == "deep.png" || QByteArray(QTest::currentDataTag()).startsWith("progressive"))
         QVERIFY2(loaded.error.contains("too large"), qPrintable(loaded.error)); // judged before decoding
+    if (name == "cut.bmp")
+        QVERIFY2(loaded.image.isNull() && loaded.error.contains("truncated"), qPrintable(loaded.error));
     // Refused, or (a truncated JPEG) decoded as far as it goes: never a huge image.
     if (loaded.image.isNull())
         QVERIFY(!loaded.error.isEmpty());
@@ -583,6 +591,7 @@ void tst_Compose::picturesOfAnyShapeLoadSmall_data()
     QByteArray topDown = cubetest::bitmapFile(4, 3);
     cubetest::putLe32(topDown, 22, quint32(-3));
     QTest::newRow("top-down bmp") << topDown << QSize(4, 3) << QSize(4, 3);
+    QTest::newRow("bmp without its last row's padding") << cubetest::bitmapFile(3, 2).chopped(3) << QSize(3, 2) << QSize(3, 2);
 }
 
 // Any shape loads with memory bounded by what is kept, and composes at once; a top-down

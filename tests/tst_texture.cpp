@@ -37,6 +37,20 @@ QByteArray rawFile(int width, int height)
                 bytes[(y * width + x) * 4 + c] = static_cast<char>(testChannel(x, y, c));
     return bytes;
 }
+// bitmapFile(3, 2, 32) with bit-field masks after its 40-byte header.
+QByteArray bitmapWithMasks(quint32 red, quint32 green, quint32 blue)
+{
+    QByteArray bytes = bitmapFile(3, 2, 32);
+    QByteArray masks(12, '\0');
+    putLe32(masks, 0, red);
+    putLe32(masks, 4, green);
+    putLe32(masks, 8, blue);
+    bytes.insert(54, masks);
+    putLe32(bytes, 2, static_cast<quint32>(bytes.size()));
+    putLe32(bytes, 10, 54 + 12);
+    putLe32(bytes, 30, 3);
+    return bytes;
+}
 } // namespace
 
 class TextureTest : public QObject
@@ -67,6 +81,7 @@ private slots:
         QTest::newRow("bitmap with a version 5 header") << bitmapLaidOut(3, 2, 124, 0) << int(Bmp) << 3 << 2 << 3 << false;
         QTest::newRow("bitmap with a version 4 header") << bitmapLaidOut(4, 3, 108, 0) << int(Bmp) << 4 << 3 << 3 << false;
         QTest::newRow("24-bit bitmap after a colour table") << bitmapLaidOut(3, 3, 40, 16 * 4) << int(Bmp) << 3 << 3 << 3 << false;
+        QTest::newRow("32-bit bitmap with the usual masks") << bitmapWithMasks(0xff0000, 0xff00, 0xff) << int(Bmp) << 3 << 2 << 4 << false;
         QTest::newRow("top-down bitmap") << bitmapLaidOut(3, 4, 40, 0, true) << int(Bmp) << 3 << 4 << 3 << false;
         QTest::newRow("targa 24 bits, odd width") << targaFile(5, 3) << int(Tga) << 5 << 3 << 3 << false;
         QTest::newRow("targa 32 bits") << targaFile(3, 4, 32) << int(Tga) << 3 << 4 << 4 << true;
@@ -115,6 +130,10 @@ private slots:
         QTest::newRow("colour-mapped targa") << targaFile(2, 2, 24, 2, 1) << int(Tga) << 0 << 0 << "bad tga";
         QTest::newRow("16-bit targa") << targaFile(2, 2, 16) << int(Tga) << 0 << 0 << "bitdepth";
         QTest::newRow("8-bit bitmap") << bitmapFile(4, 4, 8) << int(Bmp) << 0 << 0 << "bitdepth";
+        // Their bytes are not blue, green, red: read as such they would give wrong colours.
+        QTest::newRow("bitmap masks of another byte order") << bitmapWithMasks(0xff000000, 0xff00, 0xff) << int(Bmp) << 0 << 0 << "bitdepth";
+        QTest::newRow("bitmap masks of 11, 11, 10 bits") << bitmapWithMasks(0xffe00000, 0x1ffc00, 0x3ff) << int(Bmp) << 0 << 0 << "bitdepth";
+        QTest::newRow("bitmap masks cut off") << bitmapWithMasks(0xff0000, 0xff00, 0xff).left(58) << int(Bmp) << 0 << 0 << "bitdepth";
         QTest::newRow("short bitmap") << bitmapFile(256, 256).left(1000) << int(Bmp) << 0 << 0 << "error";
         QTest::newRow("bitmap header cut") << bitmapFile(2, 2).left(30) << int(Bmp) << 0 << 0 << "error";
         QTest::newRow("short targa") << targaFile(64, 64).left(500) << int(Tga) << 0 << 0 << "error";

@@ -9,8 +9,10 @@
 #include <QPainter>
 #include <QSemaphore>
 #include <QTransform>
+#include <QtEndian>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <mutex>
 #include <optional>
@@ -375,6 +377,31 @@ QImage stretchNearest(const QImage &source, QSize size)
 
 namespace {
 
+// Qt's BMP reader fills the rows a cut-off file lacks with black and reports success, so a
+// truncated picture would show as a mostly black one. Uncompressed pixels have a known
+// length: all of it must be in the file (the last row's padding may be missing).
+bool bmpRowsMissing(const QString &path)
+{
+    QFile file(path);
+    uchar h[34];
+    if (!file.open(QIODevice::ReadOnly) || file.read(reinterpret_cast<char *>(h), sizeof h) != sizeof h)
+        return false; // too short for a size: the reader refuses it
+    const qint64 offset = qFromLittleEndian<quint32>(h + 10);
+    const quint32 infoSize = qFromLittleEndian<quint32>(h + 14);
+    const bool core = infoSize == 12;
+    const qint64 width = core ? qFromLittleEndian<quint16>(h + 18) : qFromLittleEndian<qint32>(h + 18);
+    const qint64 height = std::abs(core ? qFromLittleEndian<quint16>(h + 20) : qint64(qFromLittleEndian<qint32>(h + 22)));
+    const qint64 bits = qFromLittleEndian<quint16>(h + (core ? 24 : 28));
+    const quint32 compression = core ? 0 : qFromLittleEndian<quint32>(h + 30);
+    // Run-length pixels have no length to check, and odd sizes and depths are the reader's.
+    if ((compression != 0 && compression != 3) || width <= 0 || height == 0 || bits <= 0 || bits > 32)
+        return false;
+    const qint64 lastRow = (width * bits + 7) / 8;
+    const qint64 stride = (width * bits + 31) / 32 * 4;
+    const qint64 afterFirstRows = file.size() - offset - lastRow; // kept apart: no overflow
+    return afterFirstRows < 0 || afterFirstRows / stride < height - 1;
+}
+
 // A top-down BMP (negative height) as the reader knows it: the same bytes with the height
 // made positive. Read as the usual bottom-up layout, the picture comes out upside down and
 // is turned back after decoding.
@@ -530,6 +557,10 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     }
     if (!raw.isValid() || raw.isEmpty()) {
         out.error = QStringLiteral("its size cannot be read");
+        return out;
+    }
+    if (format == "bmp" && bmpRowsMissing(path)) {
+        out.error = QStringLiteral("the file is truncated");
         return out;
     }
     const bool turned = transposes(reader.transformation());
