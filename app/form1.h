@@ -20,6 +20,7 @@
 #include "picture.h"
 #include "widgetform.h"
 
+#include <QFont>
 #include <QSystemTrayIcon>
 #include <array>
 #include <functional>
@@ -31,10 +32,6 @@ class QLabel;
 class QMenu;
 class QAction;
 class StyleButton;
-
-namespace app {
-class DriverWarmUp;
-}
 
 namespace host {
 class ImageControl;
@@ -55,6 +52,11 @@ public:
 
     Form1();
     ~Form1() override;
+
+    // The window's font (the desktop substitutes its own where it lacks this one), and the
+    // font of the red digits over the slots.
+    static QFont windowFont();
+    static QFont digitFont();
 
     // Controls, named as the window's designer named them. Owned by widget().
     std::array<host::ImageControl *, app::kSlotCount> Image1{};
@@ -135,9 +137,6 @@ private:
     // from: "Show Cube" uses one only while its slot still holds that picture.
     std::array<std::pair<qint64, QImage>, app::kSideCount> m_stretched;
     std::array<QString, app::kSlotCount> m_loadingPaths;
-    std::future<void> m_readersLoading;
-    std::future<void> m_fontsLoading;
-    std::unique_ptr<app::DriverWarmUp> m_driverWarmUp;
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;

@@ -1,11 +1,10 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
 #include "commandline.h"
-#include "firstpaint.h"
-#include "fontwarmup.h"
 #include "form1.h"
-#include "glform.h"
 #include "hostapp.h"
 #include "singleinstance.h"
+#include "startup.h"
+#include "stylebutton.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -23,8 +22,8 @@ int main(int argc, char *argv[])
     }
 
     host::choosePlatform(argc, argv);
-    // Loads while the application connects to the display; waited for before any text.
-    app::FontWarmUp fonts;
+    // The work done ahead of need (startup.h); the fonts load while the display is reached.
+    app::StartUp startUp;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setOrganizationName(QStringLiteral("Vexorin"));
@@ -37,13 +36,10 @@ int main(int argc, char *argv[])
     if (instance.start() == app::SingleInstance::Forwarded)
         return 0;
 
-    fonts.wait();
+    startUp.beforePicker();
     Form1 picker;
     instance.setActivationHandler([&picker] { picker.restoreFromTray(); });
     picker.Show();
-    // Load the GL driver while the user looks at the picker, so the first "Show Cube"
-    // does not wait for it; not before the picker is painted, which would keep its window
-    // blank for as long as the driver takes to load.
-    host::afterFirstPaint(picker.widget(), [] { host::GlForm::preloadDriver(); });
+    startUp.afterShow(picker.widget(), picker.showCube);
     return QApplication::exec();
 }
