@@ -2,6 +2,7 @@
 
 #include "artwork.h"
 #include "composition.h"
+#include "drawing.h"
 #include "filelists.h"
 #include "form1_design.h"
 #include "frmmain.h"

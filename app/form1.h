@@ -61,11 +61,11 @@ public:
     // Controls, named as the window's designer named them. Owned by widget().
     std::array<host::ImageControl *, app::kSlotCount> Image1{};
     std::array<QLabel *, app::kSlotCount> Label1{};
-    QCheckBox *Check1 = nullptr;
-    QCheckBox *Check2 = nullptr;
+    QCheckBox *Check1 = nullptr; // "Show Cube at Start up"
+    QCheckBox *Check2 = nullptr; // "Use Frame": the frame is laid over each side
     QLabel *Label2 = nullptr;
-    host::PictureBox *Picture2 = nullptr;
-    host::PictureBox *Moldura = nullptr;
+    host::PictureBox *Picture2 = nullptr; // swatch of the frame's transparent colour
+    host::PictureBox *Moldura = nullptr; // the frame at side size, off the window: picked from, laid over
     host::DriveList *Drive1 = nullptr;
     host::FolderList *Dir1 = nullptr;
     host::FileList *File1 = nullptr;

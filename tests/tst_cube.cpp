@@ -6,6 +6,7 @@
 #include "cube_state.h"
 #include "cubeloop.h"
 #include "displaymode.h"
+#include "drawing.h"
 #include "frmmain.h"
 #include "glform.h"
 #include "hostapp.h"

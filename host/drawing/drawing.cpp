@@ -100,6 +100,11 @@ void drawLine(Raster &r, int x1, int y1, int x2, int y2, QRgb rgb);
 
 } // namespace
 
+int roundEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
+
 // --- colour arithmetic ------------------------------------------------------------------
 
 OleColor ShiftColor(OleColor colour, int delta)

@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
-#include <cmath>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -140,11 +139,6 @@ void End()
     }
     std::fflush(nullptr);
     std::_Exit(0);
-}
-
-int roundEven(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
 }
 
 } // namespace host
