@@ -306,8 +306,13 @@ int main(int argc, char *argv[])
     // the process's own until written back.
     sync();
 
-    // A fresh settings folder: the picker opens with empty slots.
+    // A fresh settings folder: the picker opens with empty slots. A runtime folder of its
+    // own: a copy of the program running elsewhere for this user would take the start.
     qputenv("XDG_CONFIG_HOME", work.filePath(QStringLiteral("config")).toUtf8());
+    const QString runtime = work.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("XDG_RUNTIME_DIR", runtime.toUtf8());
     std::vector<double> oursMapped, oursPainted, peerMapped, peerPainted;
     for (int run = 0; run < kRuns; ++run) {
         for (const bool ours : {false, true}) {
