@@ -76,6 +76,7 @@ void frmMain::Form_Load()
     // A window object loaded again starts afresh, like a new instance of it.
     keyPressed.fill(false);
     m_taps.clear();
+    m_multisampling = true;
     state = LoopState{};
     cubeAngle = {0.0f, 0.0f};
     dragging = false;
@@ -111,6 +112,16 @@ bool frmMain::pumpEvents()
 void frmMain::runRenderLoop()
 {
     while (pumpEvents()) {
+        // The keying follows a compositor that starts or stops: multisampled edges blend
+        // into the desktop only where a compositor blends them; against the shape's black
+        // they would show as a dark rim.
+        if (const bool blended = keying() == Keying::Alpha; blended != m_multisampling) {
+            m_multisampling = blended;
+            if (blended)
+                glEnable(GL_MULTISAMPLE);
+            else
+                glDisable(GL_MULTISAMPLE);
+        }
         if (!DrawGLScene() || keyPressed[vk::Escape])
             break;
         if (keying() == Keying::Alpha)
@@ -400,7 +411,8 @@ void frmMain::Form_MouseDown(int button, int shift, int x, int y)
     (void)shift;
     if (button != 1)
         return;
-    // Where the window cannot place itself, the window system moves it with the pointer.
+    // Where the window manager offers to move it, it does (and follows the pointer across
+    // monitors of any scale); else the window follows the pointer by itself.
     if (startSystemMove())
         return;
     grabX = host::roundEven(x * host::twipsPerPixelX());

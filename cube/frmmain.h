@@ -99,4 +99,5 @@ private:
     KeyTaps m_taps;
     std::vector<unsigned char> m_readBack;
     ShapeSource m_shapeSource = ShapeSource::None;
+    bool m_multisampling = true; // GL_MULTISAMPLE's state in the context (on when made)
 };
