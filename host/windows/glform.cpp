@@ -31,6 +31,7 @@ void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
 void x11ClearShape(WId window, X11ShapeKind kind);
 void x11SuppressShadow(WId window);
 int x11WindowDepth(WId window);
+unsigned long x11TopLevel(WId window);
 QRegion x11Shape(WId window, X11ShapeKind kind);
 bool x11PointerPosition(QPoint &at);
 
@@ -431,11 +432,30 @@ void GlForm::keepOnScreen()
         m_window->setFramePosition(to);
 }
 
+void GlForm::refuseShadow()
+{
+    if (!m_window || !m_window->handle() || !onX11())
+        return;
+    // A compositor looks for the refusal on the outermost window, which is the window
+    // manager's frame around this one once it has taken the window in; the frame changes
+    // when the window manager does.
+    const unsigned long outer = x11TopLevel(m_window->winId());
+    if (outer == m_shadowRefusedOn)
+        return;
+    m_shadowRefusedOn = outer;
+    x11SuppressShadow(m_window->winId());
+    if (outer && outer != m_window->winId())
+        x11SuppressShadow(outer);
+}
+
 void GlForm::followDesktop()
 {
     if (!m_window || !m_window->handle())
         return;
-    const Keying wanted = keyingFor(compositedDesktop(), m_surfaceHasAlpha);
+    const bool composited = compositedDesktop();
+    if (composited)
+        refuseShadow();
+    const Keying wanted = keyingFor(composited, m_surfaceHasAlpha);
     if (wanted == m_keying)
         return;
     const Keying was = m_keying;
@@ -510,7 +530,8 @@ void GlForm::surfaceCreated()
     if (onX11()) {
         // The compositor's shadow is refused from the start, so one that comes later
         // draws none either.
-        x11SuppressShadow(m_window->winId());
+        m_shadowRefusedOn = 0;
+        refuseShadow();
         m_surfaceHasAlpha = x11WindowDepth(m_window->winId()) == 32;
         m_keying = keyingFor(compositedDesktop(), m_surfaceHasAlpha);
     } else {
@@ -669,6 +690,26 @@ int x11WindowDepth(WId window)
     if (!display || !window || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes))
         return 0;
     return attributes.depth;
+}
+
+unsigned long x11TopLevel(WId window)
+{
+    Display *display = x11Display();
+    if (!display || !window)
+        return 0;
+    const Window root = DefaultRootWindow(display);
+    Window at = static_cast<Window>(window);
+    for (;;) {
+        Window rootReturn = None, parent = None, *children = nullptr;
+        unsigned int count = 0;
+        if (!XQueryTree(display, at, &rootReturn, &parent, &children, &count))
+            return 0;
+        if (children)
+            XFree(children);
+        if (parent == root || parent == None)
+            return at;
+        at = parent;
+    }
 }
 
 QRegion x11Shape(WId window, X11ShapeKind kind)

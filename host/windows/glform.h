@@ -153,6 +153,7 @@ private:
     void surfaceCreated();
     void checkPixelRatio();
     void followDesktop();
+    void refuseShadow();
     void keepOnScreen();
 
     std::unique_ptr<GlWindow> m_window;
@@ -160,6 +161,7 @@ private:
     std::unique_ptr<ScreenWatch> m_screens;
     Keying m_keying = Keying::Shape;
     bool m_surfaceHasAlpha = false;
+    unsigned long m_shadowRefusedOn = 0; // the outermost window told to cast no shadow
     double m_pixelRatio = 1.0;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;
