@@ -30,7 +30,10 @@ if [ "${1:-}" != "--session" ]; then
     sleep 1
     # Into a file, not a pipe: services the session bus starts for the desktop (KDE's
     # kglobalaccel5, say) keep its output open after the session has ended.
-    DISPLAY=":$n" dbus-run-session -- bash "$0" --session "$build" "$out" "$name" "$wm" "$comp" "$backdrop" \
+    # A runtime folder of its own: a copy of the program running elsewhere for this user
+    # would otherwise take the start over.
+    local runtime="$out/runtime-$n"; rm -rf "$runtime"; mkdir -m 700 -p "$runtime"
+    DISPLAY=":$n" XDG_RUNTIME_DIR="$runtime" dbus-run-session -- bash "$0" --session "$build" "$out" "$name" "$wm" "$comp" "$backdrop" \
       >"$out/session.txt" 2>/dev/null
     cat "$out/session.txt" | tee -a "$out/summary.txt"
     # Whatever the session left running on this display goes with it.
@@ -66,13 +69,13 @@ pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | tai
 geometry() { # window -> X Y W H
   xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4} /Width:/{w=$2} /Height:/{h=$2} END{print x, y, w, h}'; }
 cube_window() { # the program's mapped 533 x 533 window
-  for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+  local w cw ch; for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
     read -r _ _ cw ch < <(geometry "$w"); [ "$cw" = 533 ] && [ "$ch" = 533 ] && { echo "$w"; return; }
   done; }
 stacking() { xprop -root _NET_CLIENT_LIST_STACKING | tr -d ',' | cut -d'#' -f2; }
 above() { # is window $1 above window $2 in the window manager's stacking?
   local s; s=$(stacking); local a=-1 b=-1 i=0
-  for w in $s; do [ $((w)) -eq $(($1)) ] && a=$i; [ $((w)) -eq $(($2)) ] && b=$i; i=$((i + 1)); done
+  local id; for id in $s; do [ $((id)) -eq $(($1)) ] && a=$i; [ $((id)) -eq $(($2)) ] && b=$i; i=$((i + 1)); done
   [ $a -gt $b ] && [ $b -ge 0 ]; }
 
 "$build/desktop-backdrop" "$backdrop" & sleep 0.5
@@ -80,7 +83,7 @@ $wm >/dev/null 2>&1 & sleep 3
 [ -n "$comp" ] && { $comp >/dev/null 2>&1 & compositor=$!; sleep 1.5; }
 XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1 & pid=$!
 cube=""
-for _ in $(seq 1 40); do cube=$(cube_window); [ -n "$cube" ] && break; sleep 0.25; done
+for _ in $(seq 1 80); do cube=$(cube_window); [ -n "$cube" ] && break; sleep 0.25; done
 [ -z "$cube" ] && { say "FAIL no cube window"; import -window root "$out/$tag-nocube.png"; kill $pid; exit; }
 sleep 1.5
 read -r x y w h < <(geometry "$cube")
