@@ -139,6 +139,18 @@ if [ -n "$comp" ]; then
   [ "$c" = "$backdrop" ] && [ "$o" = "$backdrop" ] && say "ok compositor started again: no square, no shadow" || say "FAIL compositor started again: corner $c, beside $o"
 fi
 
+# The resolution lowered under the cube: it comes back fully onto the smaller screen.
+xdotool windowmove "$cube" 700 450; sleep 1
+xrandr --newmode 800x600 40 800 840 968 1056 600 601 605 628 >/dev/null 2>&1
+xrandr --addmode screen 800x600 >/dev/null 2>&1
+if xrandr --output screen --mode 800x600 >/dev/null 2>&1; then
+  sleep 1.5; read -r x y w h < <(geometry "$cube")
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 800 ] && [ $((y + h)) -le 600 ] \
+    && say "ok resolution lowered to 800x600: the cube moved onto it at $x,$y" || say "FAIL resolution lowered: the cube is at $x,$y"
+  import -window root "$out/$tag-5-resolution-lowered.png"
+  xrandr --output screen --mode 1280x1024 >/dev/null 2>&1; sleep 1
+fi
+
 # Escape closes the cube; the picker comes back.
 read -r x y w h < <(geometry "$cube")
 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1; sleep 0.5
