@@ -157,5 +157,16 @@ xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1; sleep 0.5
 xdotool key Escape; sleep 1.5
 [ -z "$(cube_window)" ] && say "ok Escape closed the cube" || say "FAIL the cube is still there after Escape"
 import -window root "$out/$tag-4-after-escape.png"
+# The picker the same way.
+picker=$(xdotool search --onlyvisible --name "^Vexorin$" 2>/dev/null | head -1)
+if [ -n "$picker" ] && xrandr --output screen --mode 800x600 >/dev/null 2>&1; then
+  xrandr --output screen --mode 1280x1024 >/dev/null 2>&1; sleep 1
+  xdotool windowmove "$picker" 900 700; sleep 1
+  xrandr --output screen --mode 800x600 >/dev/null 2>&1; sleep 1.5
+  read -r x y w h < <(geometry "$picker")
+  [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ "$x" -lt 800 ] && [ "$y" -lt 600 ] \
+    && say "ok resolution lowered: the picker moved onto the screen at $x,$y" || say "FAIL resolution lowered: the picker is at $x,$y"
+  import -window root "$out/$tag-6-picker-resolution-lowered.png"
+fi
 kill $pid 2>/dev/null; [ -n "$comp" ] && kill "$compositor" 2>/dev/null
 kill %1 %2 2>/dev/null
