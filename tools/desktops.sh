@@ -139,6 +139,21 @@ if [ -n "$comp" ]; then
   [ "$c" = "$backdrop" ] && [ "$o" = "$backdrop" ] && say "ok compositor started again: no square, no shadow" || say "FAIL compositor started again: corner $c, beside $o"
 fi
 
+# The picker brought back over the running cube (a second start does that), then "Show
+# Cube" in it: the running cube comes to the front with the keyboard focus.
+XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1; sleep 1.5
+picker=$(xdotool search --onlyvisible --name "^Vexorin$" 2>/dev/null | head -1)
+if [ -n "$picker" ]; then
+  read -r px py _ _ < <(geometry "$picker")
+  xdotool mousemove $((px + 324)) $((py + 60)) click 1; sleep 2
+  # The picker hides again as it hands over to the cube.
+  [ $(($(xdotool getactivewindow 2>/dev/null || echo 0))) -eq $((cube)) ] \
+    && say "ok \"Show Cube\" brings the running cube to the front with the focus" \
+    || say "FAIL \"Show Cube\" left the cube behind (active $(xdotool getactivewindow 2>/dev/null), cube $cube)"
+else
+  say "FAIL the picker did not come back over the running cube"
+fi
+
 # The resolution lowered under the cube: it comes back fully onto the smaller screen.
 xdotool windowmove "$cube" 700 450; sleep 1
 xrandr --newmode 800x600 40 800 840 968 1056 600 601 605 628 >/dev/null 2>&1
