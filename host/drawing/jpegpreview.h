@@ -4,6 +4,8 @@
 // that scale for the common camera and editor files; anything else is left to the library.
 #pragma once
 
+#include "picture_layout.h"
+
 #include <QByteArrayView>
 #include <QImage>
 
@@ -18,5 +20,13 @@ namespace host {
 // nothing outside `jpeg` and allocates only the result and small tables, whatever the bytes.
 // EXIF orientation is not applied.
 QImage decodeJpegEighth(QByteArrayView jpeg);
+
+// The same, for a file already walked: `layout` is walkJpeg's account of `jpeg`.
+QImage decodeJpegEighth(QByteArrayView jpeg, const JpegLayout &layout);
+
+// Whether the file's colour is sampled less often than its brightness (4:2:0, 4:2:2): this
+// decoder then gives one colour per 16 x 16 (or 16 x 8) pixels, where the JPEG library at
+// an eighth gives one per 8 x 8.
+bool chromaIsSubsampled(const JpegLayout &layout);
 
 } // namespace host
