@@ -36,6 +36,24 @@ inline QImage photoLike(int width, int height, quint32 seed = 7)
     return image;
 }
 
+// Squares of `block` pixels, each of a random saturated colour: chroma that changes as
+// often as the blocks of a JPEG.
+inline QImage colourBlocks(int width, int height, int block, quint32 seed = 11)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    const int across = (width + block - 1) / block;
+    QList<QRgb> colours;
+    for (int i = 0; i < across * ((height + block - 1) / block); ++i)
+        colours.append(qRgb(int(rng.bounded(2)) * 255, int(rng.bounded(2)) * 255, int(rng.bounded(256))));
+    for (int y = 0; y < height; ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = colours[(y / block) * across + x / block];
+    }
+    return image;
+}
+
 inline bool saveJpeg(const QImage &image, const QString &path, int quality = 90)
 {
     QImageWriter writer(path, "jpeg");

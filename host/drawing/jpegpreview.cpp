@@ -279,11 +279,11 @@ bool readBlock(BitReader &reader, const HuffmanTable &dcTable, const HuffmanTabl
     return read;
 }
 
-// The 1 x 1 inverse transform: the DC term dequantised and divided by eight with rounding,
-// level-shifted and limited through the same wrapping table the JPEG library uses.
-quint8 dcSample(int dc, int quant)
+// The JPEG library's sample limit: a value centred on 0, wrapped and clamped as its range
+// table does.
+quint8 limitSample(int value)
 {
-    const int value = ((dc * quant + 4) >> 3) & 1023;
+    value &= 1023;
     if (value < 128)
         return quint8(value + 128);
     if (value < 512)
@@ -291,6 +291,13 @@ quint8 dcSample(int dc, int quant)
     if (value < 896)
         return 0;
     return quint8(value - 896);
+}
+
+// The 1 x 1 inverse transform: the DC term dequantised and divided by eight with rounding,
+// level-shifted and limited through the same wrapping table the JPEG library uses.
+quint8 dcSample(int dc, int quant)
+{
+    return limitSample((dc * quant + 4) >> 3);
 }
 
 // JFIF YCbCr to RGB in the JPEG library's 16-bit fixed point, rounded the same way.
@@ -304,12 +311,100 @@ QRgb ycbcrToRgb(int y, int cb, int cr)
     return qRgb(std::clamp(r, 0, 255), std::clamp(g, 0, 255), std::clamp(b, 0, 255));
 }
 
+// Where the k-th coefficient of the zigzag order lies in the 8 x 8 block.
+constexpr std::array<int, 64> kNaturalOrder = {
+    0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,  12, 19, 26, 33, 40, 48,
+    41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
+    30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+// One block with every coefficient decoded (natural order), for the blocks whose picture
+// takes more than their DC value. False in the cases readBlockIn refuses.
+bool readBlockCoefficients(BitReader &in, const HuffmanTable &dcTable, const HuffmanTable &acTable, int &dc,
+                           std::array<int, 64> &coefficients)
+{
+    coefficients.fill(0);
+    auto extend = [](int value, int magnitude) {
+        return value < (1 << (magnitude - 1)) ? value - (1 << magnitude) + 1 : value;
+    };
+    if (in.bits < 32)
+        in.fill();
+    const int category = decodeSymbol(in, dcTable);
+    if (category < 0)
+        return false;
+    if (category) {
+        dc += extend(int(in.peek(category)), category);
+        in.drop(category);
+        if (dc < -32768 || dc > 32767)
+            return false;
+    }
+    coefficients[0] = dc;
+    int k = 1;
+    while (k < 64) {
+        if (in.bits < 32)
+            in.fill();
+        const int symbol = decodeSymbol(in, acTable);
+        if (symbol < 0)
+            return false;
+        const int run = symbol >> 4, magnitude = symbol & 15;
+        if (magnitude) {
+            k += run;
+            if (k > 63)
+                return false;
+            coefficients[size_t(kNaturalOrder[size_t(k)])] = extend(int(in.peek(magnitude)), magnitude);
+            in.drop(magnitude);
+            ++k;
+        } else if (run == 15) {
+            k += 16;
+        } else {
+            k = kEndOfBlock;
+        }
+    }
+    return (k == 64 || k >= kEndOfBlock) && in.bits >= 0;
+}
+
+// The 2 x 2 reduced inverse transform the JPEG library uses for chroma sampled half as
+// often both ways when it decodes at an eighth: the DC term and the odd terms of the first
+// column and row families, in its 13-bit fixed point and with its rounding.
+void inverseTransform2x2(const std::array<int, 64> &c, const std::array<int, 64> &quant, quint8 out[4])
+{
+    constexpr qint64 k0720 = 5906, k0850 = 6967, k1272 = 10426, k3624 = 29692;
+    auto descale = [](qint64 x, int n) { return qint64((x + (qint64(1) << (n - 1))) >> n); };
+    // Pass 1: columns 0, 1, 3, 5 and 7 into two rows.
+    std::array<qint64, 16> work{};
+    for (int col : {0, 1, 3, 5, 7}) {
+        auto at = [&](int row) { return qint64(c[size_t(row * 8 + col)]) * quant[size_t(row * 8 + col)]; };
+        if (!c[size_t(8 + col)] && !c[size_t(24 + col)] && !c[size_t(40 + col)] && !c[size_t(56 + col)]) {
+            work[size_t(col)] = work[size_t(8 + col)] = at(0) * 4;
+            continue;
+        }
+        const qint64 even = at(0) << 15;
+        const qint64 odd = -k0720 * at(7) + k0850 * at(5) - k1272 * at(3) + k3624 * at(1);
+        work[size_t(col)] = descale(even + odd, 13);
+        work[size_t(8 + col)] = descale(even - odd, 13);
+    }
+    // Pass 2: the two rows.
+    for (int row = 0; row < 2; ++row) {
+        const qint64 *w = work.data() + 8 * row;
+        if (!w[1] && !w[3] && !w[5] && !w[7]) {
+            out[2 * row] = out[2 * row + 1] = limitSample(int(descale(w[0], 5)));
+            continue;
+        }
+        const qint64 even = w[0] << 15;
+        const qint64 odd = -k0720 * w[7] + k0850 * w[5] - k1272 * w[3] + k3624 * w[1];
+        out[2 * row] = limitSample(int(descale(even + odd, 20)));
+        out[2 * row + 1] = limitSample(int(descale(even - odd, 20)));
+    }
+}
+
 struct Component
 {
     int id = 0;
     int h = 1, v = 1;
     int quantTable = 0;
     int dcTable = 0, acTable = 0;
+    // Samples per block each way: 2 for chroma sampled half as often both ways, which the
+    // JPEG library scales to 2 x 2 at an eighth; 1 (the DC value) for all others.
+    int samples = 1;
 };
 
 // Everything the first scan needs, from the segments before it.
@@ -317,7 +412,7 @@ struct Frame
 {
     // Tables 0-3 DC, 4-7 AC.
     std::vector<HuffmanTable> tables = std::vector<HuffmanTable>(8);
-    std::array<int, 4> quantDc{};
+    std::array<std::array<int, 64>, 4> quant{}; // natural order
     std::array<Component, 3> components;
     int componentCount = 0, width = 0, height = 0, restartInterval = 0;
     std::array<int, 3> scanOrder{};
@@ -375,7 +470,8 @@ bool readQuantTables(const uchar *body, int n, Frame &f, std::array<bool, 4> &de
         const int precision = body[p] >> 4, slot = body[p] & 15;
         if (precision > 1 || slot > 3 || n - p - 1 < 64 * (precision + 1))
             return false;
-        f.quantDc[size_t(slot)] = precision ? be16(body + p + 1) : body[p + 1];
+        for (int k = 0; k < 64; ++k)
+            f.quant[size_t(slot)][size_t(kNaturalOrder[size_t(k)])] = precision ? be16(body + p + 1 + 2 * k) : body[p + 1 + k];
         defined[size_t(slot)] = true;
         p += 1 + 64 * (precision + 1);
     }
@@ -477,6 +573,11 @@ bool readHeader(const uchar *data, const JpegLayout &layout, Frame &f)
             return false;
         f.blocksPerUnit += f.colour ? c.h * c.v : 1;
     }
+    for (int i = 1; f.colour && i < f.componentCount; ++i) {
+        Component &c = f.components[size_t(i)];
+        if (f.hMax == 2 && f.vMax == 2 && c.h == 1 && c.v == 1)
+            c.samples = 2;
+    }
     f.unitsWide = (f.width + 8 * f.hMax - 1) / (8 * f.hMax);
     f.unitsHigh = (f.height + 8 * f.vMax - 1) / (8 * f.vMax);
     return f.blocksPerUnit <= 10;
@@ -502,13 +603,14 @@ void writeRows(const Frame &f, const UnitRow &units, int unitRow, QImage &image)
             std::memcpy(image.scanLine(y), luma, size_t(outWidth));
             continue;
         }
-        // Chroma sampled less often is repeated over the luma it covers.
+        // Chroma with fewer samples is repeated over the luma it covers.
         const Component &cb = f.components[1], &cr = f.components[2];
-        const quint8 *cbLine = units.planes[1].data() + size_t(by * cb.v / f.vMax) * size_t(units.stride[1]);
-        const quint8 *crLine = units.planes[2].data() + size_t(by * cr.v / f.vMax) * size_t(units.stride[2]);
+        const int cbH = cb.h * cb.samples, cbV = cb.v * cb.samples, crH = cr.h * cr.samples, crV = cr.v * cr.samples;
+        const quint8 *cbLine = units.planes[1].data() + size_t(by * cbV / f.vMax) * size_t(units.stride[1]);
+        const quint8 *crLine = units.planes[2].data() + size_t(by * crV / f.vMax) * size_t(units.stride[2]);
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < outWidth; ++x)
-            out[x] = ycbcrToRgb(luma[x], cbLine[x * cb.h / f.hMax], crLine[x * cr.h / f.hMax]);
+            out[x] = ycbcrToRgb(luma[x], cbLine[x * cbH / f.hMax], crLine[x * crH / f.hMax]);
     }
 }
 
@@ -519,8 +621,8 @@ bool readScan(const uchar *begin, const uchar *end, const Frame &f, QImage &imag
     UnitRow units;
     for (int i = 0; i < f.componentCount; ++i) {
         const Component &c = f.components[size_t(i)];
-        units.stride[size_t(i)] = f.colour ? f.unitsWide * c.h : f.unitsWide;
-        units.planes[size_t(i)].assign(size_t(units.stride[size_t(i)]) * (f.colour ? c.v : 1), 0);
+        units.stride[size_t(i)] = f.colour ? f.unitsWide * c.h * c.samples : f.unitsWide;
+        units.planes[size_t(i)].assign(size_t(units.stride[size_t(i)]) * (f.colour ? c.v * c.samples : 1), 0);
     }
     BitReader in(begin, end);
     std::array<int, 3> dc{};
@@ -542,15 +644,29 @@ bool readScan(const uchar *begin, const uchar *end, const Frame &f, QImage &imag
                 const Component &c = f.components[size_t(ci)];
                 const HuffmanTable &dcTable = f.tables[size_t(c.dcTable)];
                 const HuffmanTable &acTable = f.tables[size_t(c.acTable)];
-                const int quant = f.quantDc[size_t(c.quantTable)];
+                const std::array<int, 64> &quant = f.quant[size_t(c.quantTable)];
                 const int h = f.colour ? c.h : 1, v = f.colour ? c.v : 1;
+                if (c.samples == 2) {
+                    std::array<int, 64> coefficients;
+                    quint8 samples[4];
+                    if (!readBlockCoefficients(in, dcTable, acTable, dc[size_t(ci)], coefficients))
+                        return false;
+                    inverseTransform2x2(coefficients, quant, samples);
+                    const size_t stride = size_t(units.stride[size_t(ci)]);
+                    quint8 *line = units.planes[size_t(ci)].data() + size_t(unit * 2);
+                    line[0] = samples[0];
+                    line[1] = samples[1];
+                    line[stride] = samples[2];
+                    line[stride + 1] = samples[3];
+                    continue;
+                }
                 for (int by = 0; by < v; ++by) {
                     quint8 *line = units.planes[size_t(ci)].data() + size_t(by) * size_t(units.stride[size_t(ci)])
                                    + size_t(unit * h);
                     for (int bx = 0; bx < h; ++bx) {
                         if (!readBlock(in, dcTable, acTable, dc[size_t(ci)]))
                             return false;
-                        line[bx] = dcSample(dc[size_t(ci)], quant);
+                        line[bx] = dcSample(dc[size_t(ci)], quant[0]);
                     }
                 }
             }
@@ -561,12 +677,6 @@ bool readScan(const uchar *begin, const uchar *end, const Frame &f, QImage &imag
 }
 
 } // namespace
-
-bool chromaIsSubsampled(const JpegLayout &layout)
-{
-    const auto &c = layout.components;
-    return c.size() == 3 && (c[1].h < c[0].h || c[1].v < c[0].v || c[2].h < c[0].h || c[2].v < c[0].v);
-}
 
 QImage decodeJpegEighth(QByteArrayView jpeg, const JpegLayout &layout)
 {

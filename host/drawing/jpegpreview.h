@@ -24,9 +24,4 @@ QImage decodeJpegEighth(QByteArrayView jpeg);
 // The same, for a file already walked: `layout` is walkJpeg's account of `jpeg`.
 QImage decodeJpegEighth(QByteArrayView jpeg, const JpegLayout &layout);
 
-// Whether the file's colour is sampled less often than its brightness (4:2:0, 4:2:2): this
-// decoder then gives one colour per 16 x 16 (or 16 x 8) pixels, where the JPEG library at
-// an eighth gives one per 8 x 8.
-bool chromaIsSubsampled(const JpegLayout &layout);
-
 } // namespace host

@@ -143,19 +143,11 @@ Layout walk(PictureFormat format, QIODevice &file)
     return layout;
 }
 
-// The DC decoder's colour for subsampled chroma is one sample per 16 x 16 pixels, where the
-// reader's is one per 8 x 8: its picture is taken only where what the program keeps
-// averages at least 2 x 2 of its pixels into one, so the difference cannot show.
-bool eighthFitsTheNeed(const JpegLayout &jpeg, QSize eighth, QSize needed)
-{
-    return !chromaIsSubsampled(jpeg) || (eighth.width() >= 2 * needed.width() && eighth.height() >= 2 * needed.height());
-}
-
 // A JPEG decoded at an eighth of its size from its DC coefficients alone, turned as the
 // reader would turn it; a null image for a file that decoder leaves to the reader.
 QImage jpegEighth(QIODevice &file, const JpegLayout &layout, QImageIOHandler::Transformations transformation)
 {
-    if (file.size() > kMaxDcDecodedFileBytes || !file.seek(0))
+    if (!file.seek(0))
         return QImage();
     const QByteArray bytes = file.readAll();
     QImage image = decodeJpegEighth(bytes, layout);
@@ -221,7 +213,7 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
             if (raw.width() / d >= neededRaw.width() && raw.height() / d >= neededRaw.height()) {
                 plan.decoded = QSize(raw.width() / d, raw.height() / d);
                 plan.made = QSize((raw.width() + d - 1) / d, (raw.height() + d - 1) / d);
-                eighth = d == 8 && eighthFitsTheNeed(layout.jpeg, plan.made, neededRaw);
+                eighth = d == 8;
                 reader.setScaledSize(plan.decoded);
                 // The fast inverse transform and plain chroma upsampling: at a reduced
                 // scale they differ from the exact ones by less than the averaging that
@@ -232,15 +224,19 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
         }
     }
     const qint64 readerCost = decodingBytes(plan, *layout.facts);
-    // The DC decoder makes the rounded-up picture and keeps it: no scaled copy, but the
-    // file's bytes beside it.
-    DecodingPlan eighthPlan = plan;
-    eighthPlan.decoded = plan.made;
-    const qint64 eighthCost = eighth ? decodingBytes(eighthPlan, *layout.facts) + file->size() : 0;
     const bool readerFits = qint64(plan.made.width()) * plan.made.height() <= kMaxDecodedPixels
                             && readerCost <= kMaxDecodingBytes;
-    if (!readerFits && !(eighth && eighthCost <= kMaxDecodingBytes)) {
-        out.error = QStringLiteral("it is too large (%1 x %2 pixels)").arg(out.naturalSize.width()).arg(out.naturalSize.height());
+    // The DC decoder makes the rounded-up picture and keeps it: no scaled copy. It holds the
+    // file's bytes beside it, bounded on their own by kMaxDcDecodedFileBytes.
+    DecodingPlan eighthPlan = plan;
+    eighthPlan.decoded = plan.made;
+    const qint64 eighthCost = decodingBytes(eighthPlan, *layout.facts);
+    eighth = eighth && file->size() <= kMaxDcDecodedFileBytes
+             && qint64(plan.made.width()) * plan.made.height() <= kMaxDecodedPixels && eighthCost <= kMaxDecodingBytes;
+    const QString tooLarge =
+        QStringLiteral("it is too large (%1 x %2 pixels)").arg(out.naturalSize.width()).arg(out.naturalSize.height());
+    if (!readerFits && !eighth) {
+        out.error = tooLarge;
         return out;
     }
     if (decodingWork(plan, *layout.facts) > kMaxDecodingWork) {
@@ -249,16 +245,15 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     }
 
     QImage image;
-    {
+    if (eighth) {
         // At an eighth only each block's DC coefficient counts: the common baseline files
         // are decoded from those alone, nearly twice as fast; the reader takes all others.
-        const DecodingShare share(eighth ? eighthCost : readerCost);
-        if (eighth)
-            image = jpegEighth(*file, layout.jpeg, transformation);
+        const DecodingShare share(eighthCost + file->size());
+        image = jpegEighth(*file, layout.jpeg, transformation);
     }
     if (image.isNull()) {
         if (!readerFits) {
-            out.error = QStringLiteral("it is too large (%1 x %2 pixels)").arg(out.naturalSize.width()).arg(out.naturalSize.height());
+            out.error = tooLarge;
             return out;
         }
         const DecodingShare share(readerCost);

@@ -23,9 +23,17 @@ constexpr int kMaxBlocks = 100000;
 // Scans in one JPEG: encoders write 1 to about 12; a file with hundreds only makes work.
 constexpr int kMaxJpegScans = 256;
 
-// Work units, see kMaxDecodingWork.
-constexpr qint64 kBlockWork = 8;
-constexpr qint64 kByteWork = 5;
+// Work units, see kMaxDecodingWork, measured with the JPEG library at an eighth and Qt's
+// readers: a block in a sequential scan, each coefficient position of a block in a
+// progressive scan (passed over even where the scan codes nothing), a byte of coded JPEG
+// data, of PNG image data, of a GIF's first frame, and of the rest of a GIF (read through
+// for its size).
+constexpr qint64 kSequentialBlockWork = 10;
+constexpr qint64 kProgressiveCoefficientWork = 3;
+constexpr qint64 kByteWork = 12;
+constexpr qint64 kPngByteWork = 4;
+constexpr qint64 kGifByteWork = 8;
+constexpr qint64 kGifScanByteWork = 4;
 
 const QString kTruncated = QStringLiteral("the file is truncated");
 const QString kNotReadable = QStringLiteral("it is not a readable GIF, BMP, JPEG or PNG picture");
@@ -218,7 +226,7 @@ JpegLayout walkJpeg(ByteStream &in)
         return out;
     };
     bool afterScanHeader = false, exifKept = false;
-    qint64 stray = 0, scanStart = 0;
+    qint64 stray = 0, scanStart = 0, codedBytes = 0;
     int segments = 0;
     std::vector<qint64> componentBlocks; // blocks of each frame component, padded
     uchar body[65536];
@@ -229,7 +237,8 @@ JpegLayout walkJpeg(ByteStream &in)
         int marker = -1;
         if (afterScanHeader) {
             for (;;) {
-                const qint64 budget = (kMaxDecodingWork - out.work) / kByteWork - (in.pos() - scanStart);
+                // The coded bytes alone bound the walk; the rest of the work is judged after.
+                const qint64 budget = kMaxDecodingWork / kByteWork - codedBytes - (in.pos() - scanStart);
                 if (budget <= 0) {
                     out.problem = kTooSlow;
                     return out;
@@ -256,6 +265,7 @@ JpegLayout walkJpeg(ByteStream &in)
                     break;
                 }
             }
+            codedBytes += markerAt - scanStart;
             out.work += (markerAt - scanStart) * kByteWork;
             if (out.scans == 1) {
                 out.scanDataEnd = markerAt;
@@ -359,17 +369,16 @@ JpegLayout walkJpeg(ByteStream &in)
             const int count = n >= 1 ? body[0] : 0;
             if (count < 1 || n < 1 + 2 * count + 3)
                 return damaged("a short scan header");
+            const bool progressive = (out.frameMarker & 3) == 2;
+            const int from = body[1 + 2 * count], to = body[2 + 2 * count];
+            const qint64 perBlock = progressive ? std::max(1, to - from + 1) * kProgressiveCoefficientWork
+                                                : kSequentialBlockWork;
             for (int i = 0; i < count; ++i) {
                 for (size_t c = 0; c < out.components.size(); ++c)
                     if (out.components[c].id == body[1 + 2 * i])
-                        out.work += componentBlocks[c] * kBlockWork;
-            }
-            if (out.work > kMaxDecodingWork) {
-                out.problem = kTooSlow;
-                return out;
+                        out.work += componentBlocks[c] * perBlock;
             }
             if (out.scans == 1) {
-                const bool progressive = (out.frameMarker & 3) == 2;
                 out.wholeImageBuffer = progressive || count < int(out.components.size());
                 out.scanData = bodyAt + n;
             }
@@ -421,7 +430,7 @@ PngLayout walkPng(ByteStream &in)
         if (type == "IEND")
             return out;
         if (type == "IDAT") {
-            out.work += qint64(length) * kByteWork;
+            out.work += qint64(length) * kPngByteWork;
             if (out.work > kMaxDecodingWork) {
                 out.problem = kTooSlow;
                 return out;
@@ -448,7 +457,7 @@ GifLayout walkGif(ByteStream &in)
             const int size = in.next();
             if (size < 0 || !in.skip(size))
                 return false;
-            out.work += size * kByteWork;
+            out.work += size * kGifByteWork;
             if (size == 0)
                 return true;
         }
@@ -469,7 +478,7 @@ GifLayout walkGif(ByteStream &in)
             if (!in.read(descriptor, 9) || !in.skip(colourTable(descriptor[8])) || in.next() < 0 || !subBlocks())
                 out.problem = kTruncated;
             // The rest is read by the reader for the size alone, byte by byte.
-            out.work += (in.size() - in.pos());
+            out.work += (in.size() - in.pos()) * kGifScanByteWork;
             if (out.work > kMaxDecodingWork)
                 out.problem = kTooSlow;
             return out;
