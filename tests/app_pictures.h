@@ -247,6 +247,53 @@ inline QByteArray pngClaiming(quint32 width, quint32 height)
            chunk("IDAT", QByteArray("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", QByteArray());
 }
 
+// `jpeg` with its last scan repeated `times` more times before its end marker.
+inline QByteArray withLastScanRepeated(const QByteArray &jpeg, int times)
+{
+    const qsizetype last = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
+    return jpeg.chopped(2) + scan.repeated(times) + QByteArray("\xFF\xD9", 2);
+}
+
+// `first` with the frame header and scan of `second` after its own scan: two pictures in
+// one file, as a damaged or crafted file may hold them.
+inline QByteArray withSecondFrame(const QByteArray &first, const QByteArray &second)
+{
+    const qsizetype sof = second.indexOf(QByteArray("\xFF\xC0", 2));
+    const int length = (quint8(second[sof + 2]) << 8) | quint8(second[sof + 3]);
+    const qsizetype sos = second.indexOf(QByteArray("\xFF\xDA", 2));
+    return first.chopped(2) + second.mid(sof, 2 + length) + second.mid(sos);
+}
+
+// Metadata segments spliced in after the start-of-image marker: `count` segments of marker
+// `marker`, each `bytes` long, starting with `tag`.
+inline QByteArray withJpegSegments(const QByteArray &jpeg, uchar marker, int count, int bytes, const QByteArray &tag = {})
+{
+    QByteArray segment("\xFF", 1);
+    segment += char(marker);
+    segment += char((bytes + 2) >> 8);
+    segment += char((bytes + 2) & 0xFF);
+    segment += tag + QByteArray(bytes - tag.size(), 'x');
+    return jpeg.left(2) + segment.repeated(count) + jpeg.mid(2);
+}
+
+// A PNG chunk with its length and check sum.
+inline QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray c(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), c.data());
+    const QByteArray body = QByteArray(type, 4) + data;
+    quint32 crc = 0xFFFFFFFF;
+    for (char byte : body) {
+        crc ^= quint8(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    QByteArray tail(4, '\0');
+    qToBigEndian<quint32>(~crc, tail.data());
+    return c + body + tail;
+}
+
 inline bool writeBytes(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 QImage solid(QSize size, QColor colour)
@@ -92,6 +93,12 @@ private slots:
     void damagedJpegsAreLeftToTheReader_data();
     void damagedJpegsAreLeftToTheReader();
     void everyCutOfAJpegIsSafe();
+    void hostileFilesAreRefusedBeforeDecoding_data();
+    void hostileFilesAreRefusedBeforeDecoding();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+    void metadataNeverReachesTheReader_data();
+    void metadataNeverReachesTheReader();
     void sidesComposedTogetherMatchOneByOne();
     void picturesOfAnyShapeLoadSmall_data();
     void picturesOfAnyShapeLoadSmall();
@@ -566,6 +573,143 @@ void tst_Compose::everyCutOfAJpegIsSafe()
             QCOMPARE(!host::decodeJpegEighth(cut).isNull(), n == whole.size());
         }
     }
+}
+
+void tst_Compose::hostileFilesAreRefusedBeforeDecoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("size"); // the file's size when larger than its bytes (sparse)
+    QTest::addColumn<QString>("reason");
+    const QByteArray progressive = jpegBytes(apptest::photoLike(64, 64), 90, true);
+    QTest::newRow("progressive jpeg, last scan 300 times more")
+        << apptest::withLastScanRepeated(progressive, 300) << "scans.jpg" << qint64(0) << "more scans";
+    // Few bytes, but every scan passes every block of the 4000 x 4000 claimed.
+    QTest::newRow("progressive jpeg 4000 x 4000, last scan 150 times more")
+        << apptest::withLastScanRepeated(apptest::progressiveJpegClaiming(4000, 4000), 150) << "work.jpg" << qint64(0)
+        << "too long";
+    const QByteArray a = jpegBytes(apptest::photoLike(240, 160)), b = jpegBytes(apptest::photoLike(160, 120));
+    QTest::newRow("jpeg, a second frame after its scan") << apptest::withSecondFrame(a, b) << "two.jpg" << qint64(0)
+                                                         << "two frame headers";
+    QTest::newRow("jpeg start, then 4 GB of nothing")
+        << QByteArray("\xFF\xD8", 2) << "sparse.jpg" << (qint64(4) << 30) << "no marker";
+    // One rule for every format: a file that ends before its pixels do is refused.
+    QTest::newRow("jpeg cut in half") << a.left(a.size() / 2) << "cut.jpg" << qint64(0) << "truncated";
+    QTest::newRow("jpeg without its end marker") << a.chopped(2) << "cut.jpg" << qint64(0) << "truncated";
+    QTest::newRow("progressive jpeg cut in half") << progressive.left(progressive.size() / 2) << "cut.jpg" << qint64(0)
+                                                  << "truncated";
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    apptest::photoLike(64, 64).save(&buffer, "PNG");
+    QTest::newRow("png cut in half") << png.left(png.size() / 2) << "cut.png" << qint64(0) << "truncated";
+    QTest::newRow("png without its end chunk") << png.chopped(12) << "cut.png" << qint64(0) << "truncated";
+    QTest::newRow("gif cut in its picture") << apptest::gifClaiming(8, 8).chopped(3) << "cut.gif" << qint64(0)
+                                            << "truncated";
+    QTest::newRow("gif without a picture") << apptest::gifClaiming(8, 8).left(6 + 7 + 6) + ';' << "none.gif"
+                                           << qint64(0) << "no picture";
+    QTest::newRow("bmp cut in half") << cubetest::bitmapFile(64, 64).left(64 * 64 * 3 / 2) << "cut.bmp" << qint64(0)
+                                     << "truncated";
+}
+
+// Files made to cost time or to end early are refused from their structure alone, with
+// the reason, by both JPEG decoders alike.
+void tst_Compose::hostileFilesAreRefusedBeforeDecoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QFETCH(qint64, size);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(apptest::writeBytes(path, bytes));
+    if (size)
+        QVERIFY(QFile::resize(path, size));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(16, 16));
+    QVERIFY(loaded.image.isNull());
+    QVERIFY2(loaded.error.contains(reason), qPrintable(loaded.error));
+    if (name.endsWith(".jpg"))
+        QVERIFY(host::decodeJpegEighth(bytes).isNull());
+}
+
+void tst_Compose::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe with no writer") << "fifo";
+    QTest::newRow("link to a pipe") << "link";
+    QTest::newRow("device") << "device";
+    QTest::newRow("folder") << "folder";
+}
+
+// Reading a pipe nobody writes would wait for ever, a device may never end: only regular
+// files are opened, and a link is judged by what it leads to.
+void tst_Compose::onlyRegularFilesAreRead()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath("special.jpg");
+    if (kind == "fifo" || kind == "link")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (kind == "link") {
+        QVERIFY(QFile::link(path, dir.filePath("link.jpg")));
+        path = dir.filePath("link.jpg");
+    } else if (kind == "device") {
+        path = "/dev/zero";
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    }
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
+    QVERIFY(loaded.image.isNull());
+    QCOMPARE(loaded.error, QString("it is not a regular file"));
+}
+
+void tst_Compose::metadataNeverReachesTheReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("natural");
+    const QImage photo = apptest::photoLike(120, 80);
+    const QByteArray jpeg = jpegBytes(photo);
+    QTest::newRow("jpeg with 200 comments of 60 KB") << apptest::withJpegSegments(jpeg, 0xFE, 200, 60000) << "c.jpg"
+                                                      << QSize(120, 80);
+    QTest::newRow("jpeg with XMP and a profile")
+        << apptest::withJpegSegments(apptest::withJpegSegments(jpeg, 0xE1, 3, 50000, "http://ns.adobe.com/xap/1.0/"),
+                                     0xE2, 3, 50000, "ICC_PROFILE")
+        << "x.jpg" << QSize(120, 80);
+    // The EXIF block stays: it turns the picture.
+    QTest::newRow("turned jpeg with comments")
+        << apptest::withJpegSegments(apptest::jpegWithOrientation(photo, 6), 0xFE, 50, 60000) << "t.jpg"
+        << QSize(80, 120);
+    QTest::newRow("progressive jpeg with comments")
+        << apptest::withJpegSegments(jpegBytes(photo, 90, true), 0xFE, 50, 60000) << "p.jpg" << QSize(120, 80);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, "PNG");
+    const QByteArray text = apptest::pngChunk("tEXt", "Comment" + QByteArray(1, 0) + QByteArray(5 << 20, 'y'));
+    const QByteArray compressed = apptest::pngChunk("zTXt", "Title" + QByteArray(2, 0) + qCompress(QByteArray(5 << 20, 'z')).mid(4));
+    QTest::newRow("png with 5 MB of text, plain and compressed") << png.left(33) + text + compressed + png.mid(33)
+                                                                 << "t.png" << QSize(120, 80);
+}
+
+// Comments, text and profiles are left out of what the reader sees, so that it never holds
+// them in memory: the picture loads, with no text, and EXIF still turns it.
+void tst_Compose::metadataNeverReachesTheReader()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QFETCH(QSize, natural);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(apptest::writeBytes(path, bytes));
+    // Read by the reader: the picture is kept whole.
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize());
+    QVERIFY2(!loaded.image.isNull(), qPrintable(loaded.error));
+    QCOMPARE(loaded.naturalSize, natural);
+    QCOMPARE(loaded.image.size(), natural);
+    QCOMPARE(loaded.image.textKeys(), QStringList());
+    if (name != "x.jpg") // Qt keeps no text of XMP and profiles, only their bytes
+        QCOMPARE(QImage(path).textKeys().isEmpty(), false); // the reader alone would keep them
 }
 
 // The six sides composed in parallel are the ones composed one at a time, in side order.
