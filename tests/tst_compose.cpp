@@ -99,6 +99,8 @@ private slots:
     void onlyRegularFilesAreRead();
     void metadataNeverReachesTheReader_data();
     void metadataNeverReachesTheReader();
+    void topDownBmpsLoadUpright_data();
+    void topDownBmpsLoadUpright();
     void sidesComposedTogetherMatchOneByOne();
     void picturesOfAnyShapeLoadSmall_data();
     void picturesOfAnyShapeLoadSmall();
@@ -710,6 +712,42 @@ void tst_Compose::metadataNeverReachesTheReader()
     QCOMPARE(loaded.image.textKeys(), QStringList());
     if (name != "x.jpg") // Qt keeps no text of XMP and profiles, only their bytes
         QCOMPARE(QImage(path).textKeys().isEmpty(), false); // the reader alone would keep them
+}
+
+void tst_Compose::topDownBmpsLoadUpright_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("8 bits, palette") << int(QImage::Format_Indexed8);
+    QTest::newRow("24 bits") << int(QImage::Format_RGB888);
+    QTest::newRow("32 bits") << int(QImage::Format_RGB32);
+}
+
+// A BMP stored top row first (negative height) gives the picture the usual bottom-up one
+// of the same pixels gives.
+void tst_Compose::topDownBmpsLoadUpright()
+{
+    QFETCH(int, format);
+    const QImage picture = apptest::photoLike(7, 5).convertToFormat(QImage::Format(format));
+    QByteArray bottomUp;
+    QBuffer buffer(&bottomUp);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "BMP"));
+    const qint64 offset = qFromLittleEndian<quint32>(bottomUp.constData() + 10);
+    const qint64 height = qFromLittleEndian<qint32>(bottomUp.constData() + 22);
+    const qint64 stride = (bottomUp.size() - offset) / height;
+    QByteArray topDown = bottomUp.left(offset);
+    for (qint64 row = height - 1; row >= 0; --row)
+        topDown += bottomUp.mid(offset + row * stride, stride);
+    cubetest::putLe32(topDown, 22, quint32(-height));
+    QTemporaryDir dir;
+    QVERIFY(apptest::writeBytes(dir.filePath("up.bmp"), bottomUp));
+    QVERIFY(apptest::writeBytes(dir.filePath("down.bmp"), topDown));
+    const host::LoadedPicture up = host::loadPicture(dir.filePath("up.bmp"), QSize());
+    const host::LoadedPicture down = host::loadPicture(dir.filePath("down.bmp"), QSize());
+    QVERIFY2(!down.image.isNull(), qPrintable(down.error));
+    QCOMPARE(down.naturalSize, QSize(7, 5));
+    QCOMPARE(down.image.convertToFormat(QImage::Format_RGB32), up.image.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(down.image.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
 }
 
 // The six sides composed in parallel are the ones composed one at a time, in side order.
