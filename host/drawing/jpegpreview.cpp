@@ -317,12 +317,23 @@ constexpr std::array<int, 64> kNaturalOrder = {
     41, 34, 27, 20, 13, 6,  7,  14, 21, 28, 35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23,
     30, 37, 44, 51, 58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
-// One block with every coefficient decoded (natural order), for the blocks whose picture
-// takes more than their DC value. False in the cases readBlockIn refuses.
+// The coefficients the 2 x 2 reduced inverse transform uses: rows and columns 0, 1, 3, 5
+// and 7 (natural order).
+constexpr std::array<bool, 64> kTwoByTwoTerms = [] {
+    std::array<bool, 64> used{};
+    for (int row : {0, 1, 3, 5, 7})
+        for (int col : {0, 1, 3, 5, 7})
+            used[size_t(row * 8 + col)] = true;
+    return used;
+}();
+
+// One block with the coefficients of kTwoByTwoTerms decoded and dequantised by `quant`
+// into `coefficients` (natural order, the AC terms zero on entry), the others passed over; `detailed` tells whether any
+// AC term was set. False in the cases readBlockIn refuses.
 bool readBlockCoefficients(BitReader &in, const HuffmanTable &dcTable, const HuffmanTable &acTable, int &dc,
-                           std::array<int, 64> &coefficients)
+                           const std::array<int, 64> &quant, std::array<int, 64> &coefficients, bool &detailed)
 {
-    coefficients.fill(0);
+    detailed = false;
     auto extend = [](int value, int magnitude) {
         return value < (1 << (magnitude - 1)) ? value - (1 << magnitude) + 1 : value;
     };
@@ -337,7 +348,14 @@ bool readBlockCoefficients(BitReader &in, const HuffmanTable &dcTable, const Huf
         if (dc < -32768 || dc > 32767)
             return false;
     }
-    coefficients[0] = dc;
+    coefficients[0] = dc * quant[0];
+    auto keep = [&](int k, int value) {
+        const size_t at = size_t(kNaturalOrder[size_t(k)]);
+        if (kTwoByTwoTerms[at] && value) {
+            coefficients[at] = value * quant[at];
+            detailed = true;
+        }
+    };
     int k = 1;
     while (k < 64) {
         if (in.bits < 32)
@@ -350,9 +368,8 @@ bool readBlockCoefficients(BitReader &in, const HuffmanTable &dcTable, const Huf
             k += run;
             if (k > 63)
                 return false;
-            coefficients[size_t(kNaturalOrder[size_t(k)])] = extend(int(in.peek(magnitude)), magnitude);
+            keep(k++, extend(int(in.peek(magnitude)), magnitude));
             in.drop(magnitude);
-            ++k;
         } else if (run == 15) {
             k += 16;
         } else {
@@ -363,36 +380,37 @@ bool readBlockCoefficients(BitReader &in, const HuffmanTable &dcTable, const Huf
 }
 
 // The 2 x 2 reduced inverse transform the JPEG library uses for chroma sampled half as
-// often both ways when it decodes at an eighth: the DC term and the odd terms of the first
-// column and row families, in its 13-bit fixed point and with its rounding.
-void inverseTransform2x2(const std::array<int, 64> &c, const std::array<int, 64> &quant, quint8 out[4])
+// often both ways when it decodes at an eighth, on dequantised coefficients (natural
+// order): the DC term and the odd terms of rows and columns 1, 3, 5 and 7, in its 13-bit
+// fixed point and with its rounding.
+void inverseTransform2x2(const std::array<int, 64> &d, quint8 out[4])
 {
     constexpr qint64 k0720 = 5906, k0850 = 6967, k1272 = 10426, k3624 = 29692;
-    auto descale = [](qint64 x, int n) { return qint64((x + (qint64(1) << (n - 1))) >> n); };
     // Pass 1: columns 0, 1, 3, 5 and 7 into two rows.
-    std::array<qint64, 16> work{};
+    qint64 top[8] = {}, bottom[8] = {};
     for (int col : {0, 1, 3, 5, 7}) {
-        auto at = [&](int row) { return qint64(c[size_t(row * 8 + col)]) * quant[size_t(row * 8 + col)]; };
-        if (!c[size_t(8 + col)] && !c[size_t(24 + col)] && !c[size_t(40 + col)] && !c[size_t(56 + col)]) {
-            work[size_t(col)] = work[size_t(8 + col)] = at(0) * 4;
+        const qint64 r1 = d[size_t(8 + col)], r3 = d[size_t(24 + col)], r5 = d[size_t(40 + col)], r7 = d[size_t(56 + col)];
+        if (!r1 && !r3 && !r5 && !r7) {
+            top[col] = bottom[col] = qint64(d[size_t(col)]) * 4;
             continue;
         }
-        const qint64 even = at(0) << 15;
-        const qint64 odd = -k0720 * at(7) + k0850 * at(5) - k1272 * at(3) + k3624 * at(1);
-        work[size_t(col)] = descale(even + odd, 13);
-        work[size_t(8 + col)] = descale(even - odd, 13);
+        const qint64 even = qint64(d[size_t(col)]) << 15;
+        const qint64 odd = -k0720 * r7 + k0850 * r5 - k1272 * r3 + k3624 * r1;
+        top[col] = (even + odd + (1 << 12)) >> 13;
+        bottom[col] = (even - odd + (1 << 12)) >> 13;
     }
     // Pass 2: the two rows.
+    const qint64 *rows[2] = {top, bottom};
     for (int row = 0; row < 2; ++row) {
-        const qint64 *w = work.data() + 8 * row;
+        const qint64 *w = rows[row];
         if (!w[1] && !w[3] && !w[5] && !w[7]) {
-            out[2 * row] = out[2 * row + 1] = limitSample(int(descale(w[0], 5)));
+            out[2 * row] = out[2 * row + 1] = limitSample(int((w[0] + (1 << 4)) >> 5));
             continue;
         }
         const qint64 even = w[0] << 15;
         const qint64 odd = -k0720 * w[7] + k0850 * w[5] - k1272 * w[3] + k3624 * w[1];
-        out[2 * row] = limitSample(int(descale(even + odd, 20)));
-        out[2 * row + 1] = limitSample(int(descale(even - odd, 20)));
+        out[2 * row] = limitSample(int((even + odd + (1 << 19)) >> 20));
+        out[2 * row + 1] = limitSample(int((even - odd + (1 << 19)) >> 20));
     }
 }
 
@@ -608,9 +626,12 @@ void writeRows(const Frame &f, const UnitRow &units, int unitRow, QImage &image)
         const int cbH = cb.h * cb.samples, cbV = cb.v * cb.samples, crH = cr.h * cr.samples, crV = cr.v * cr.samples;
         const quint8 *cbLine = units.planes[1].data() + size_t(by * cbV / f.vMax) * size_t(units.stride[1]);
         const quint8 *crLine = units.planes[2].data() + size_t(by * crV / f.vMax) * size_t(units.stride[2]);
+        // Samples per block are 1 or 2 and components 1 or 2 blocks wide: each chroma
+        // sample covers 1 or 2 luma samples.
+        const int cbShift = cbH < f.hMax ? 1 : 0, crShift = crH < f.hMax ? 1 : 0;
         auto *out = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < outWidth; ++x)
-            out[x] = ycbcrToRgb(luma[x], cbLine[x * cbH / f.hMax], crLine[x * crH / f.hMax]);
+            out[x] = ycbcrToRgb(luma[x], cbLine[x >> cbShift], crLine[x >> crShift]);
     }
 }
 
@@ -626,6 +647,7 @@ bool readScan(const uchar *begin, const uchar *end, const Frame &f, QImage &imag
     }
     BitReader in(begin, end);
     std::array<int, 3> dc{};
+    std::array<int, 64> coefficients{}; // AC terms kept zero between blocks
     int untilRestart = f.restartInterval, restartNumber = 0;
     for (int unitRow = 0; unitRow < f.unitsHigh; ++unitRow) {
         for (int unit = 0; unit < f.unitsWide; ++unit) {
@@ -647,11 +669,19 @@ bool readScan(const uchar *begin, const uchar *end, const Frame &f, QImage &imag
                 const std::array<int, 64> &quant = f.quant[size_t(c.quantTable)];
                 const int h = f.colour ? c.h : 1, v = f.colour ? c.v : 1;
                 if (c.samples == 2) {
-                    std::array<int, 64> coefficients;
                     quint8 samples[4];
-                    if (!readBlockCoefficients(in, dcTable, acTable, dc[size_t(ci)], coefficients))
+                    bool detailed = false;
+                    if (!readBlockCoefficients(in, dcTable, acTable, dc[size_t(ci)], quant, coefficients, detailed))
                         return false;
-                    inverseTransform2x2(coefficients, quant, samples);
+                    if (detailed) {
+                        inverseTransform2x2(coefficients, samples);
+                        for (size_t at = 1; at < 64; ++at)
+                            if (kTwoByTwoTerms[at])
+                                coefficients[at] = 0;
+                    } else {
+                        // A flat block: the transform comes to the DC sample in all four.
+                        samples[0] = samples[1] = samples[2] = samples[3] = dcSample(dc[size_t(ci)], quant[0]);
+                    }
                     const size_t stride = size_t(units.stride[size_t(ci)]);
                     quint8 *line = units.planes[size_t(ci)].data() + size_t(unit * 2);
                     line[0] = samples[0];
