@@ -117,10 +117,9 @@ struct Layout
     const LayoutFacts *facts = nullptr;
 };
 
-Layout walk(PictureFormat format, QIODevice &file)
+Layout walk(PictureFormat format, ByteStream &in)
 {
     Layout layout;
-    ByteStream in(file);
     switch (format) {
     case PictureFormat::Jpeg:
         layout.jpeg = walkJpeg(in);
@@ -145,11 +144,8 @@ Layout walk(PictureFormat format, QIODevice &file)
 
 // A JPEG decoded at an eighth of its size from its DC coefficients alone, turned as the
 // reader would turn it; a null image for a file that decoder leaves to the reader.
-QImage jpegEighth(QIODevice &file, const JpegLayout &layout, QImageIOHandler::Transformations transformation)
+QImage jpegEighth(const QByteArray &bytes, const JpegLayout &layout, QImageIOHandler::Transformations transformation)
 {
-    if (!file.seek(0))
-        return QImage();
-    const QByteArray bytes = file.readAll();
     QImage image = decodeJpegEighth(bytes, layout);
     if (image.isNull())
         return image;
@@ -167,14 +163,31 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
         out.error = kNotReadable;
         return out;
     }
-    const Layout layout = walk(*format, *file);
+    // A JPEG small enough for the DC decoder is read once, whole: the walk, that decoder
+    // and the reader all take it from memory.
+    QByteArray bytes;
+    QBuffer memory(&bytes);
+    if (*format == PictureFormat::Jpeg && file->size() <= kMaxDcDecodedFileBytes) {
+        bytes = file->readAll();
+        if (bytes.size() != file->size() || !memory.open(QIODevice::ReadOnly)) {
+            out.error = QStringLiteral("the file cannot be found or opened");
+            return out;
+        }
+    }
+    QIODevice &source = memory.isOpen() ? static_cast<QIODevice &>(memory) : *file;
+    std::optional<ByteStream> in;
+    if (memory.isOpen())
+        in.emplace(QByteArrayView(bytes));
+    else
+        in.emplace(*file);
+    const Layout layout = walk(*format, *in);
     if (!layout.facts->problem.isEmpty()) {
         out.error = layout.facts->problem;
         return out;
     }
     // The reader sees the file without the metadata it would only keep in memory.
-    KeptBytes kept(*file, layout.facts->dropped);
-    if (!file->seek(0) || !kept.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    KeptBytes kept(source, layout.facts->dropped);
+    if (!source.seek(0) || !kept.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         out.error = QStringLiteral("the file cannot be found or opened");
         return out;
     }
@@ -231,7 +244,7 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     DecodingPlan eighthPlan = plan;
     eighthPlan.decoded = plan.made;
     const qint64 eighthCost = decodingBytes(eighthPlan, *layout.facts);
-    eighth = eighth && file->size() <= kMaxDcDecodedFileBytes
+    eighth = eighth && memory.isOpen()
              && qint64(plan.made.width()) * plan.made.height() <= kMaxDecodedPixels && eighthCost <= kMaxDecodingBytes;
     const QString tooLarge =
         QStringLiteral("it is too large (%1 x %2 pixels)").arg(out.naturalSize.width()).arg(out.naturalSize.height());
@@ -248,15 +261,15 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     if (eighth) {
         // At an eighth only each block's DC coefficient counts: the common baseline files
         // are decoded from those alone, nearly twice as fast; the reader takes all others.
-        const DecodingShare share(eighthCost + file->size());
-        image = jpegEighth(*file, layout.jpeg, transformation);
+        const DecodingShare share(eighthCost + bytes.size());
+        image = jpegEighth(bytes, layout.jpeg, transformation);
     }
     if (image.isNull()) {
         if (!readerFits) {
             out.error = tooLarge;
             return out;
         }
-        const DecodingShare share(readerCost);
+        const DecodingShare share(readerCost + bytes.size());
         image = reader.read();
         if (image.isNull()) {
             out.error = QStringLiteral("it cannot be decoded: %1").arg(reader.errorString());
