@@ -1,7 +1,9 @@
 // A JPEG at an eighth of its size from the blocks' DC coefficients, the way a thumbnailing
 // viewer reads a photograph: every 8 x 8 block of luma becomes one pixel, so its AC
-// coefficients are only skipped, never decoded. Nearly twice as fast as the JPEG library at
-// that scale for the common camera and editor files; anything else is left to the library.
+// coefficients are only skipped, never decoded (4:2:0 chroma, which the JPEG library reads
+// at 2 x 2 a block, is decoded whole). Faster than the JPEG library at that scale for the
+// common camera and editor files (measured: 18 against 23 ms of a core for a 12-megapixel
+// 4:2:0 photograph, twice as fast for grey); anything else is left to the library.
 // The file's markers are walked by walkJpeg (picture_layout.h), as the loader walks them.
 #pragma once
 

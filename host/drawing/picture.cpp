@@ -260,7 +260,7 @@ LoadedPicture loadChecked(const QString &path, QSize needed, Reduction reduction
     QImage image;
     if (eighth) {
         // At an eighth only each block's DC coefficient counts: the common baseline files
-        // are decoded from those alone, nearly twice as fast; the reader takes all others.
+        // are decoded from those alone, faster than the reader; it takes all others.
         const DecodingShare share(eighthCost + bytes.size());
         image = jpegEighth(bytes, layout.jpeg, transformation);
     }
