@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <unistd.h>
+#include <vector>
 
 namespace host {
 
@@ -20,6 +21,12 @@ EndHandler &endHandler()
 {
     static EndHandler handler;
     return handler;
+}
+
+std::vector<std::function<void()>> &endSteps()
+{
+    static std::vector<std::function<void()>> steps;
+    return steps;
 }
 
 double twipsFor(double dpi)
@@ -131,6 +138,11 @@ EndHandler setEndHandler(EndHandler handler)
     return previous;
 }
 
+void atEnd(std::function<void()> step)
+{
+    endSteps().push_back(std::move(step));
+}
+
 void End()
 {
     SettingsStore::flush();
@@ -138,6 +150,8 @@ void End()
         endHandler()();
         return;
     }
+    for (const auto &step : endSteps())
+        step();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -41,6 +41,10 @@ int DoEvents();
 void End();
 using EndHandler = std::function<void()>;
 EndHandler setEndHandler(EndHandler handler);
+// Adds a step End takes just before the process leaves (after the settings are flushed),
+// such as removing a file that marks the program as running. Not taken when a handler
+// replaces the exit.
+void atEnd(std::function<void()> step);
 
 // The platform to run on, asked for before the application object is made; empty leaves
 // the choice to Qt. In a Wayland session with a reachable X display the program runs on
