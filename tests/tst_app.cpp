@@ -180,6 +180,8 @@ private slots:
     void closingThePickerWhileTheCubeRuns();
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
+    void unreadableSettingsAreSaidOnceAtStart_data();
+    void unreadableSettingsAreSaidOnceAtStart();
     void trayMenuExitEndsTheProgram();
     void trayComesAlsoForAPickerNeverPainted();
     void closingThePickerEndsTheProgram();
@@ -793,6 +795,42 @@ void tst_App::unwritableSideFileStopsWithOneMessage()
     QVERIFY(f.cube == nullptr);
     QVERIFY(picker.isVisible());
     QVERIFY(!storedKey("Startup/Value"));
+}
+
+void tst_App::unreadableSettingsAreSaidOnceAtStart_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a settings file of 2 MB") << "large" << "larger than 1 MB";
+    QTest::newRow("a folder in its place") << "folder" << "it is a folder, not a file";
+}
+
+void tst_App::unreadableSettingsAreSaidOnceAtStart()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, says);
+    apptest::Fixture f;
+    f.store(Entry::Startup, "1"); // would run the cube at once, were it read
+    const QString name = host::SettingsStore::fileName("Vexorin");
+    if (kind == "large") {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::Append) && file.resize(2 * 1024 * 1024));
+    } else {
+        QVERIFY(QFile::remove(name) && QDir().mkpath(name));
+    }
+    host::SettingsStore::reset();
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(f.messages.size(), 1);
+    QVERIFY2(f.messages.first().contains(QDir::toNativeSeparators(name)) && f.messages.first().contains(says),
+             qPrintable(f.messages.first()));
+    QVERIFY(!picker.Check1->isChecked());
+    QVERIFY(f.cube == nullptr);
+    // "Show Cube" says again what stops the settings from being saved.
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(f.messages.size(), kind == "folder" ? 2 : 1);
+    if (kind == "folder")
+        QVERIFY2(f.messages.last().contains(says), qPrintable(f.messages.last()));
 }
 
 void tst_App::exitWithoutShowCubeKeepsTheStore()
