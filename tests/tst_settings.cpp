@@ -1,9 +1,11 @@
 // The settings entries: keys and sections as stored by earlier runs, defaults, conversions.
 #include "app_fixture.h"
 #include "app_state.h"
+#include "hostapp.h"
 
 #include <QSettings>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using app::Entry;
 
@@ -26,6 +28,8 @@ private slots:
     void batchWritesTheFileOnceAtTheEnd();
     void programFolderIsTheExecutablesOnlyWhenWritable_data();
     void programFolderIsTheExecutablesOnlyWhenWritable();
+    void ownFolderIsOneNoOneElseMayWrite_data();
+    void ownFolderIsOneNoOneElseMayWrite();
     void damagedFileRewrittenWholeIsNoFailure_data();
     void damagedFileRewrittenWholeIsNoFailure();
     void fileThatIsNoSettingsFileIsSaidAndKept_data();
@@ -202,6 +206,36 @@ void tst_Settings::programFolderIsTheExecutablesOnlyWhenWritable()
     const host::FolderChoice choice = host::chooseProgramFolder(QStringLiteral("/src/build"), writable, dataHome);
     QCOMPARE(choice.programFolder, folder);
     QCOMPARE(choice.portable, portable);
+}
+
+void tst_Settings::ownFolderIsOneNoOneElseMayWrite_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::addColumn<bool>("own");
+    QTest::newRow("closed to others") << 0700 << false << true;
+    QTest::newRow("others may read") << 0755 << false << true;
+    QTest::newRow("the group may write") << 0775 << false << false;
+    QTest::newRow("all may write") << 0777 << false << false;
+    QTest::newRow("shared and sticky") << 01777 << false << false;
+    QTest::newRow("another user's") << 0755 << true << false;
+}
+
+void tst_Settings::ownFolderIsOneNoOneElseMayWrite()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, own);
+    if (otherOwner && ::geteuid() != 0)
+        QSKIP("acting as another user needs root");
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path());
+    QVERIFY(::chmod(name.constData(), mode_t(mode)) == 0);
+    if (otherOwner)
+        QVERIFY(::chown(name.constData(), 65534, 65534) == 0);
+    QCOMPARE(host::isOwnFolder(dir.path()), own);
+    QVERIFY(!host::isOwnFolder(dir.filePath("missing")));
+    ::chmod(name.constData(), 0700);
 }
 
 void tst_Settings::damagedFileRewrittenWholeIsNoFailure_data()

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <cmath>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -76,6 +77,13 @@ FolderChoice chooseProgramFolder(const QString &exeFolder, bool exeFolderWritabl
     return {QDir(dataHome).filePath(QStringLiteral("Vexorin")), false};
 }
 
+bool isOwnFolder(const QString &folder)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 namespace {
 const FolderChoice &folderChoice()
 {
@@ -83,7 +91,7 @@ const FolderChoice &folderChoice()
         const QString exe = QCoreApplication::applicationDirPath();
         // access() rather than the permission bits: it also knows read-only mounts and
         // the user's groups.
-        const bool writable = ::access(QFile::encodeName(exe).constData(), W_OK) == 0;
+        const bool writable = ::access(QFile::encodeName(exe).constData(), W_OK) == 0 && isOwnFolder(exe);
         FolderChoice c = chooseProgramFolder(
             exe, writable, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         // A folder that cannot be made shows up later as the side file's own message.

@@ -9,17 +9,22 @@
 namespace host {
 
 // Where the program keeps its files (the side files the cube reads). It is the folder that
-// holds the executable when the program may write there (a build tree, a portable copy);
-// for an installed copy in a folder the user cannot write, the user's own data folder
-// ($XDG_DATA_HOME/Vexorin), made on first use.
+// holds the executable when the program may write there and no one else may (a build
+// tree, a portable copy); for an installed copy, or one in a folder others may write (a
+// shared or sticky temporary folder, where they could plant links in the side files'
+// place), the user's own data folder ($XDG_DATA_HOME/Vexorin), made on first use.
 QString programFolder();
+
+// Whether `folder` is the user's own: owned by this user, and neither its group nor others
+// may write in it.
+bool isOwnFolder(const QString &folder);
 
 // Where the file browser starts: the program folder when it is the executable's folder,
 // else the user's Pictures folder, else the home folder.
 QString browserStartFolder();
 
 // The choice behind both, given the executable's folder, whether the program may write
-// there, and the user's data folder.
+// there with no one else able to (see isOwnFolder), and the user's data folder.
 struct FolderChoice
 {
     QString programFolder;
