@@ -1230,6 +1230,8 @@ void tst_App::plantedPlacesAreNotUsed()
     QCOMPARE(heard, 0);
     // Nothing was made or changed behind a link, nor in a folder others may write.
     QCOMPARE(fileBytes(target), plant == "lock to file" ? QByteArray("victim") : QByteArray());
+    if (plant == "lock to missing")
+        QVERIFY(!QFileInfo::exists(target));
     if (plant.endsWith("folder"))
         QCOMPARE(QDir(runtime.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System), QStringList());
 }
