@@ -26,6 +26,7 @@ const QByteArray kActivate = QByteArrayLiteral("activate");
 // every frame; a socket file nobody listens on refuses the connection at once.
 constexpr int kConnectMs = 1000;
 constexpr int kLockWaitMs = 3000;
+constexpr int kAnswerMs = 3000;
 // Longer than any message a copy sends; a peer that says more is not one of ours.
 constexpr qsizetype kMessageLimit = 64;
 // How long listening rests when the process is out of descriptors.
@@ -111,7 +112,7 @@ enum class Answer {
     Nobody,   // no socket, or one nobody listens on
     Answered, // a copy of this user's heard the request
     Stranger, // something not ours is at the socket's place: leave it alone
-    Busy,     // a copy listens but takes no one in: leave it be
+    Busy,     // a copy listens but does not answer: leave it be
 };
 
 // What is at the socket's place before anything is said to it.
@@ -165,7 +166,12 @@ Answer forward(const sockaddr_un &address)
         else
             break;
     }
-    // Connected is what counts: the copy is alive and will come forward or end soon.
+    // A live copy hangs up once it has read the request, at once even from inside the
+    // cube's render loop. One that does not is stuck (on a picture that never finishes
+    // loading, say): this start then runs on its own rather than end with nothing shown.
+    char rest;
+    if (!waitFor(fd.get(), POLLIN, kAnswerMs) || ::recv(fd.get(), &rest, 1, MSG_DONTWAIT) > 0)
+        return Answer::Busy;
     return Answer::Answered;
 }
 

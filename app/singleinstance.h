@@ -1,7 +1,8 @@
 // One running copy per display. The first copy on a display listens on a local socket in a
 // folder only its user may enter; a later start on the same display finds it there, asks it
 // to bring its picker to the front and ends. A socket file left by a copy that was killed
-// answers nobody and is replaced.
+// answers nobody and is replaced; a copy that takes the request but does not answer within
+// a few seconds is stuck, and the later start runs on its own.
 //
 // Nothing another user could own or plant is ever talked to or made: the folder must be the
 // user's own and closed to everyone else, links are refused, and both ends check that the
@@ -37,7 +38,7 @@ public:
     enum Outcome {
         First,     // no other copy runs on this display: this one now listens
         Forwarded, // a running copy was asked to come to the front: end this one
-        Alone,     // no safe socket could be had: run anyway, unguarded
+        Alone,     // no safe socket could be had, or the running copy is stuck: run anyway, unguarded
     };
     Outcome start();
 

@@ -1196,6 +1196,8 @@ void tst_App::plantedPlacesAreNotUsed_data()
     QTest::newRow("a lock that links to a file") << "lock to file" << int(app::SingleInstance::Alone);
     // The link is replaced, not followed: whatever listens behind it is not told.
     QTest::newRow("a socket that links to a listener") << "socket to listener" << int(app::SingleInstance::First);
+    // A copy that takes the request but never answers is stuck: the start runs on its own.
+    QTest::newRow("a copy that does not answer") << "stuck copy" << int(app::SingleInstance::Alone);
 }
 
 void tst_App::plantedPlacesAreNotUsed()
@@ -1221,11 +1223,22 @@ void tst_App::plantedPlacesAreNotUsed()
         QVERIFY(QFile::link(target, path));
     }
 
+    const int stuck = plant == "stuck copy" ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0) : -1;
+    if (stuck >= 0) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::copy(name.begin(), name.end(), address.sun_path);
+        QVERIFY(::bind(stuck, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0);
+        QVERIFY(::listen(stuck, 4) == 0);
+    }
     app::SingleInstance::Outcome got = app::SingleInstance::First;
     std::unique_ptr<QThread> other(QThread::create([&] { got = app::SingleInstance(path).start(); }));
     other->start();
     QTRY_VERIFY(other->isFinished());
     QCOMPARE(int(got), outcome);
+    if (stuck >= 0)
+        ::close(stuck);
     QTest::qWait(50);
     QCOMPARE(heard, 0);
     // Nothing was made or changed behind a link, nor in a folder others may write.
@@ -1273,10 +1286,14 @@ void tst_App::anotherUsersListenerIsNotTold()
         if (::poll(&watched, 1, 5000) != 1)
             return 103;
         const int client = ::accept(fd, nullptr, nullptr);
+        // Read up to the line end or the hang-up, then hang up, as a copy does.
         char said[64];
         ssize_t total = 0, n = 0;
-        while ((n = ::recv(client, said, sizeof(said), 0)) > 0)
+        while ((n = ::recv(client, said + total, sizeof(said) - size_t(total), 0)) > 0) {
             total += n;
+            if (said[total - 1] == '\n' || total == sizeof(said))
+                break;
+        }
         return int(total);
     });
     char r = 0;
