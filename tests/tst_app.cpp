@@ -210,6 +210,8 @@ private slots:
     void idleConnectionsAreBoundedAndDropped_data();
     void idleConnectionsAreBoundedAndDropped();
     void socketIsRemovedWhenTheCopyEnds();
+    void endRemovesTheSocketBeforeLeaving_data();
+    void endRemovesTheSocketBeforeLeaving();
 };
 
 void tst_App::firstRunStartsEmpty()
@@ -1434,6 +1436,33 @@ void tst_App::socketIsRemovedWhenTheCopyEnds()
     QVERIFY(QFileInfo::exists(path));
     third.reset();
     QVERIFY(!QFileInfo::exists(path));
+}
+
+void tst_App::endRemovesTheSocketBeforeLeaving_data()
+{
+    QTest::addColumn<bool>("throughEnd");
+    QTest::newRow("ended through End") << true;
+    QTest::newRow("killed") << false; // replaced by the next start
+}
+
+void tst_App::endRemovesTheSocketBeforeLeaving()
+{
+    QFETCH(bool, throughEnd);
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("vexorin-x0.socket");
+    // End leaves the process at once, so the copy runs in a child of its own.
+    const pid_t child = inChild([&] {
+        app::SingleInstance instance(path);
+        if (instance.start() != app::SingleInstance::First)
+            return 100;
+        host::atEnd([&instance] { instance.removeSocket(); });
+        if (throughEnd)
+            host::End();
+        ::_exit(0);
+        return 0;
+    });
+    QCOMPARE(childStatus(child), 0);
+    QCOMPARE(QFileInfo::exists(path), !throughEnd);
 }
 
 QTEST_MAIN(tst_App)
