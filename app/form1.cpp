@@ -268,6 +268,13 @@ void Form1::Form_Load()
             Picture2->setBackColor(value);
     }
 
+    // A settings file that could not be read is said once; the choices start from their
+    // defaults, and the next "Show Cube" writes a new file.
+    const QString appName = QLatin1String(app::kAppName);
+    if (const QString problem = host::SettingsStore::openingProblem(appName); !problem.isEmpty())
+        host::MsgBox(QStringLiteral("The settings in \"%1\" could not be read: %2. The defaults are used.")
+                         .arg(QDir::toNativeSeparators(host::SettingsStore::fileName(appName)), problem));
+
     // 5. With "Show Cube at Start up" the cube runs before the picker is ever seen.
     if (Check1->isChecked())
         BuildAndShowCube();
@@ -482,7 +489,7 @@ void Form1::BuildAndShowCube()
     // Each side file, then its slot's path. A side file that cannot be written stops the
     // run with one message; the files written before it stay as they are. The settings
     // reach the disk in one write, after the last of them.
-    host::SettingsStore::Batch settings;
+    host::SettingsStore::Batch settings(QLatin1String(app::kAppName));
     std::array<QImage, app::kSideCount> pictures, stretched;
     for (int i = 0; i < app::kSideCount; ++i) {
         pictures[size_t(i)] = Image1[size_t(i)]->picture();
@@ -517,7 +524,7 @@ void Form1::BuildAndShowCube()
         app::writeEntry(entry, value);
     // The sides are written, so the cube can still show them; the choices are not kept.
     QString settingError;
-    if (!settings.commit(QLatin1String(app::kAppName), &settingError))
+    if (!settings.commit(&settingError))
         host::MsgBox(QStringLiteral("The settings cannot be saved in \"%1\": %2.")
                          .arg(QDir::toNativeSeparators(host::SettingsStore::fileName(QLatin1String(app::kAppName))),
                               settingError));

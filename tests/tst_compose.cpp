@@ -81,6 +81,8 @@ private slots:
     void emptySlotsGetNumberedFacesOfTheirOwnColour();
     void sideFileHasTheExactLayout();
     void sideFileThatCannotBeWrittenKeepsTheOldOne();
+    void sideFileReplacesALinkInItsPlace_data();
+    void sideFileReplacesALinkInItsPlace();
     void reducedJpegStaysCloseToTheFullAverage();
     void reducedPicturesAreSmall_data();
     void reducedPicturesAreSmall();
@@ -326,6 +328,45 @@ void tst_Compose::sideFileThatCannotBeWrittenKeepsTheOldOne()
     QCOMPARE(reason, QString::fromLocal8Bit(std::strerror(EFBIG)));
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), before);
+}
+
+void tst_Compose::sideFileReplacesALinkInItsPlace_data()
+{
+    QTest::addColumn<QString>("pointsAt");
+    QTest::newRow("a file of someone's") << "file";
+    QTest::newRow("a file not yet there") << "missing";
+    QTest::newRow("a folder") << "folder";
+}
+
+// Someone who could write in the side files' folder leaves a link where a side file goes:
+// the side replaces the link, and what it pointed at is left as it was.
+void tst_Compose::sideFileReplacesALinkInItsPlace()
+{
+    QFETCH(QString, pointsAt);
+    QTemporaryDir sides;
+    QTemporaryDir victim;
+    const QString target = victim.filePath("target");
+    if (pointsAt == "file")
+        QVERIFY(apptest::writeBytes(target, "the victim's own"));
+    else if (pointsAt == "folder")
+        QVERIFY(QDir().mkpath(target));
+    const QString name = app::sideFileName(sides.path(), 1);
+    QVERIFY(QFile::link(target, name));
+    QString reason;
+    QVERIFY2(app::writeSideFile(name, solid(QSize(256, 256), Qt::green), &reason), qPrintable(reason));
+    const QFileInfo side(name);
+    QVERIFY(!side.isSymLink());
+    QCOMPARE(side.size(), qint64(196662));
+    if (pointsAt == "file") {
+        QFile kept(target);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("the victim's own"));
+    }
+    QCOMPARE(QFileInfo(target).exists(), pointsAt != "missing");
+    QCOMPARE(QDir(victim.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             pointsAt == "missing" ? QStringList() : QStringList{"target"});
+    if (pointsAt == "folder")
+        QVERIFY(QDir(target).isEmpty());
 }
 
 void tst_Compose::reducedJpegStaysCloseToTheFullAverage()
