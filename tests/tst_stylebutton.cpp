@@ -3,6 +3,7 @@
 // box, and Form1's design-time property sets.
 #include "sb_properties.h"
 
+#include "announcements.h"
 #include "aboutbox.h"
 #include "app_state.h"
 #include "controlhost.h"
@@ -15,6 +16,8 @@
 #include "tooltip.h"
 #include "windows_state.h"
 
+#include <QAccessibleActionInterface>
+#include <QAccessibleInterface>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -57,10 +60,10 @@ void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPointF at
     QCoreApplication::sendEvent(w, &event);
 }
 
-void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, quint64 timestamp = 0)
+void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, quint64 timestamp = 0,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString(),
-                    autoRepeat);
+    QKeyEvent event(type, key, modifiers, key == Qt::Key_Space ? QStringLiteral(" ") : QString(), autoRepeat);
     event.setTimestamp(timestamp);
     QCoreApplication::sendEvent(w, &event);
 }
@@ -68,8 +71,9 @@ void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, qu
 // Plays a sequence of user actions: L left click, R right click, M middle click,
 // D left double click (the second click of it; Qt's order), O left press released outside
 // the control (the pointer grabbed, as Qt does), S Space press and release,
-// s Space press only, r a Space auto-repeat, t an unflagged one, u Space release, E Enter
-// press and release.
+// s Space press only, r a Space auto-repeat, t an unflagged one, u Space release, E Return
+// press and release, e Return press only, x a Return auto-repeat, v Return release, K the
+// keypad's Enter press and release, C Ctrl+Return press and release.
 void play(QWidget *w, const QString &actions)
 {
     for (const QChar a : actions) {
@@ -111,6 +115,20 @@ void play(QWidget *w, const QString &actions)
         case 'E':
             sendKey(w, QEvent::KeyPress, Qt::Key_Return);
             sendKey(w, QEvent::KeyRelease, Qt::Key_Return);
+            break;
+        case 'e': sendKey(w, QEvent::KeyPress, Qt::Key_Return); break;
+        case 'x':
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Return, true);
+            sendKey(w, QEvent::KeyPress, Qt::Key_Return, true);
+            break;
+        case 'v': sendKey(w, QEvent::KeyRelease, Qt::Key_Return); break;
+        case 'K':
+            sendKey(w, QEvent::KeyPress, Qt::Key_Enter, false, 0, Qt::KeypadModifier);
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Enter, false, 0, Qt::KeypadModifier);
+            break;
+        case 'C':
+            sendKey(w, QEvent::KeyPress, Qt::Key_Return, false, 0, Qt::ControlModifier);
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Return, false, 0, Qt::ControlModifier);
             break;
         default: QFAIL("unknown action");
         }
@@ -182,6 +200,14 @@ private slots:
 
     void formDesignSets_data();
     void formDesignSets();
+
+    void screenReadersSeeAPushButton_data();
+    void screenReadersSeeAPushButton();
+    void pressActionClicks_data();
+    void pressActionClicks();
+    void changesAreAnnounced_data();
+    void changesAreAnnounced();
+    void focusIsSeenByScreenReaders();
 };
 
 void TestStyleButton::cleanup()
@@ -471,7 +497,15 @@ void TestStyleButton::clicksAndState_data()
     QTest::newRow("space held, unflagged repeats") << push << "sttt" << 1 << pressed << false;
     QTest::newRow("space unflagged repeats, released") << push << "stttu" << 1 << hot << false;
     QTest::newRow("toggle space held") << toggle << "sttu" << 1 << pressed << true;
-    QTest::newRow("enter") << push << "E" << 0 << normal << false;
+    // Return and the keypad's Enter click as Space does, with the same states.
+    QTest::newRow("return") << push << "E" << 1 << hot << false;
+    QTest::newRow("keypad enter") << push << "K" << 1 << hot << false;
+    QTest::newRow("return held") << push << "e" << 1 << pressed << false;
+    QTest::newRow("return auto-repeat") << push << "exxxv" << 1 << hot << false;
+    QTest::newRow("ctrl+return is the window's") << push << "C" << 0 << normal << false;
+    QTest::newRow("space while return holds it") << push << "eSu" << 1 << pressed << false;
+    QTest::newRow("toggle return on") << toggle << "E" << 1 << pressed << true;
+    QTest::newRow("toggle return off") << toggle << "EK" << 2 << hot << false;
     QTest::newRow("toggle on") << toggle << "L" << 1 << pressed << true;
     QTest::newRow("toggle off") << toggle << "LL" << 2 << hot << false;
     QTest::newRow("toggle space on") << toggle << "S" << 1 << pressed << true;
@@ -899,6 +933,139 @@ void TestStyleButton::formDesignSets()
     QVERIFY(button.Font().bold());
     QVERIFY(button.Enabled());
     QVERIFY(button.canTrackMouse()); // the program runs them: hover tracking is on
+}
+
+// --- screen readers --------------------------------------------------------------------------
+
+void TestStyleButton::screenReadersSeeAPushButton_data()
+{
+    using Actions = QAccessibleActionInterface;
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<bool>("checkable");
+    QTest::addColumn<bool>("checked");
+    const QStringList push{Actions::pressAction(), Actions::setFocusAction()};
+    const QStringList toggle{Actions::pressAction(), Actions::toggleAction(), Actions::setFocusAction()};
+    QTest::newRow("underlined letter") << "Caption = \"&Exit\"" << "Exit" << "" << push << false << false;
+    QTest::newRow("doubled ampersand") << "Caption = \"Fish && Chips\"" << "Fish & Chips" << "" << push << false
+                                       << false;
+    QTest::newRow("ampersand at the end") << "Caption = \"Save&\"" << "Save" << "" << push << false << false;
+    QTest::newRow("tooltip describes it") << "Caption = \"Show Cube\"\nToolTipText = \"Spin the sides\""
+                                          << "Show Cube" << "Spin the sides" << push << false << false;
+    QTest::newRow("toggle, off") << "ButtonType = 1" << "StyleButton" << "" << toggle << true << false;
+    QTest::newRow("toggle, on") << "ButtonType = 1\nValue = true" << "StyleButton" << "" << toggle << true << true;
+    QTest::newRow("disabled: nothing to do") << "Enabled = false" << "StyleButton" << "" << QStringList() << false
+                                             << false;
+}
+
+void TestStyleButton::screenReadersSeeAPushButton()
+{
+    QFETCH(QString, set);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QStringList, actions);
+    QFETCH(bool, checkable);
+    QFETCH(bool, checked);
+    auto button = loadedButton(set);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button.get());
+    QVERIFY(iface);
+    QCOMPARE(iface->role(), QAccessible::Button);
+    QCOMPARE(iface->text(QAccessible::Name), name);
+    QCOMPARE(iface->text(QAccessible::Description), description);
+    QVERIFY(iface->actionInterface());
+    QCOMPARE(iface->actionInterface()->actionNames(), actions);
+    QCOMPARE(bool(iface->state().checkable), checkable);
+    QCOMPARE(bool(iface->state().checked), checked);
+    QCOMPARE(bool(iface->state().disabled), actions.isEmpty());
+}
+
+void TestStyleButton::pressActionClicks_data()
+{
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("clicks");
+    QTest::addColumn<bool>("value");
+    const QString press = QAccessibleActionInterface::pressAction();
+    QTest::newRow("push") << "" << press << 1 << false;
+    QTest::newRow("toggle pressed") << "ButtonType = 1" << press << 1 << true;
+    QTest::newRow("toggle toggled") << "ButtonType = 1" << QAccessibleActionInterface::toggleAction() << 1 << true;
+    QTest::newRow("toggle switched off") << "ButtonType = 1\nValue = true" << press << 1 << false;
+    QTest::newRow("disabled") << "Enabled = false" << press << 0 << false;
+    QTest::newRow("an action it does not offer") << "" << QAccessibleActionInterface::increaseAction() << 0 << false;
+}
+
+void TestStyleButton::pressActionClicks()
+{
+    QFETCH(QString, set);
+    QFETCH(QString, action);
+    QFETCH(int, clicks);
+    QFETCH(bool, value);
+    auto button = loadedButton(set);
+    QSignalSpy clickSpy(button.get(), &StyleButton::Click);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button.get());
+    iface->actionInterface()->doAction(action);
+    QCOMPARE(clickSpy.count(), clicks);
+    QCOMPARE(button->Value(), value);
+    QCOMPARE(bool(iface->state().checked), value);
+}
+
+void TestStyleButton::changesAreAnnounced_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("event");
+    QTest::addColumn<bool>("checkedChanged");
+    QTest::newRow("caption") << "caption" << int(QAccessible::NameChanged) << false;
+    QTest::newRow("tooltip") << "tooltip" << int(QAccessible::DescriptionChanged) << false;
+    QTest::newRow("value") << "value" << int(QAccessible::StateChanged) << true;
+    QTest::newRow("type") << "type" << int(QAccessible::StateChanged) << true;
+    QTest::newRow("toggle switched by Space") << "space" << int(QAccessible::StateChanged) << true;
+    QTest::newRow("push button pressed by Space") << "push space" << -1 << false;
+}
+
+void TestStyleButton::changesAreAnnounced()
+{
+    QFETCH(QString, change);
+    QFETCH(int, event);
+    QFETCH(bool, checkedChanged);
+    auto button = loadedButton(change == QLatin1String("space") ? QStringLiteral("ButtonType = 1") : QString());
+    const a11ytest::Announcements told;
+    if (change == QLatin1String("caption"))
+        button->setCaption(QStringLiteral("&Go"));
+    else if (change == QLatin1String("tooltip"))
+        button->setToolTip(QStringLiteral("Goes"));
+    else if (change == QLatin1String("value"))
+        button->setValue(true);
+    else if (change == QLatin1String("type"))
+        button->setButtonType(StyleButton::Toggle);
+    else
+        play(button.get(), QStringLiteral("S"));
+    if (event >= 0)
+        QCOMPARE(told.count(button.get(), QAccessible::Event(event)), 1);
+    // A push button's click changes nothing a screen reader reads.
+    QCOMPARE(told.count(button.get(), QAccessible::StateChanged), checkedChanged ? 1 : 0);
+    QCOMPARE(bool(told.changedStates(button.get()).checked), checkedChanged);
+}
+
+void TestStyleButton::focusIsSeenByScreenReaders()
+{
+    QWidget window;
+    window.resize(200, 100);
+    auto *button = new StyleButton(&window);
+    button->setGeometry(10, 10, 90, 30);
+    const a11ytest::Announcements told;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    button->setFocus(Qt::TabFocusReason);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button);
+    QVERIFY(iface->state().focusable);
+    QVERIFY(iface->state().focused);
+    QCOMPARE(told.count(button, QAccessible::Focus), 1);
+    // The Enter key clicks the focused button.
+    QSignalSpy clickSpy(button, &StyleButton::Click);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(clickSpy.count(), 1);
 }
 
 QTEST_MAIN(TestStyleButton)
