@@ -486,12 +486,15 @@ void Form1::sampleFrameAt(int x, int y)
     const int sy = host::roundEven(double(y) / slot->height() * Moldura->height());
     pickedColor = static_cast<host::OleColor>(std::llabs(Moldura->Point(sx, sy)));
     Picture2->setBackColor(pickedColor);
+    m_sampledAt = QPoint(x, y);
 }
 
 void Form1::Picture2_Click()
 {
-    if (!isPicking())
+    if (!isPicking()) {
         m_colourBeforePicking = Picture2->backColor();
+        m_sampledAt.reset();
+    }
     Picture2->setMousePointer(host::vbCustom);
     Image1[app::kFrameSlot]->setMousePointer(host::vbCustom);
     // From the keyboard picking goes on in the frame slot, where a sampling point starts in
@@ -499,20 +502,20 @@ void Form1::Picture2_Click()
     if (Picture2->hasFocus()) {
         host::ImageControl *frame = Image1[app::kFrameSlot];
         frame->setFocus(Qt::OtherFocusReason);
-        moveSamplingPoint(frame->marker().value_or(frame->rect().center()));
+        moveSamplingPoint(m_sampledAt.value_or(frame->rect().center()));
     }
 }
 
-// While picking, the arrow keys move the sampling point over the frame slot (Shift: further)
-// and Escape ends picking with the colour the swatch had before it. The frame slot's Space
-// and Enter are its click, which keeps the sampled colour.
+// While picking, the arrow keys move the sampling point over the frame slot (Shift: further),
+// from where the pointer or the keys sampled last, and Escape ends picking with the colour
+// the swatch had before it. The frame slot's Space and Enter are its click, which keeps the
+// sampled colour.
 void Form1::Image1_KeyDown(int index, int &KeyCode, int Shift)
 {
     if (index != app::kFrameSlot || !isPicking())
         return;
     const int step = (Shift & 1) ? kLongStep : 1;
-    const host::ImageControl *frame = Image1[app::kFrameSlot];
-    const QPoint at = frame->marker().value_or(frame->rect().center());
+    const QPoint at = m_sampledAt.value_or(Image1[app::kFrameSlot]->rect().center());
     switch (KeyCode) {
     case 37: moveSamplingPoint(at - QPoint(step, 0)); break;
     case 38: moveSamplingPoint(at - QPoint(0, step)); break;

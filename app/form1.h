@@ -25,6 +25,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -154,4 +155,5 @@ private:
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
     bool m_exiting = false;
     host::OleColor m_colourBeforePicking = 0; // the swatch's colour when picking began
+    std::optional<QPoint> m_sampledAt;         // in the frame slot, since picking began
 };
