@@ -458,7 +458,9 @@ void Form1::Image1_Click(int index)
     if (index == app::kFrameSlot && isPicking()) {
         Image1[app::kFrameSlot]->setMousePointer(host::vbDefault);
         Image1[app::kFrameSlot]->setMarker(std::nullopt);
-        Picture2->setBackColor(pickedColor);
+        // Nothing sampled since picking began (the slot reached without the pointer moving
+        // over it): the swatch keeps its colour rather than take an older sample's.
+        Picture2->setBackColor(m_sampledAt ? pickedColor : m_colourBeforePicking);
         Picture2->setMousePointer(host::vbDefault);
     }
 }

@@ -146,33 +146,37 @@ void tst_Access::everyControlSaysWhatItIs()
 
 void tst_Access::pressActionsClickAsThePointerDoes_data()
 {
-    QTest::addColumn<QString>("control");
+    QTest::addColumn<QStringList>("pressed");
     QTest::addColumn<int>("slot");
     QTest::addColumn<bool>("picking");
     QTest::addColumn<int>("cubes");
     QTest::addColumn<int>("ends");
-    QTest::newRow("side 4") << "slot 3" << 3 << false << 0 << 0;
-    QTest::newRow("frame") << "slot 6" << 6 << false << 0 << 0;
-    QTest::newRow("swatch") << "swatch" << 0 << true << 0 << 0;
-    QTest::newRow("show cube") << "show cube" << 0 << false << 1 << 0;
-    QTest::newRow("exit") << "exit" << 0 << false << 0 << 1;
+    QTest::newRow("side 4") << QStringList{"slot 3"} << 3 << false << 0 << 0;
+    QTest::newRow("frame") << QStringList{"slot 6"} << 6 << false << 0 << 0;
+    QTest::newRow("swatch") << QStringList{"swatch"} << 0 << true << 0 << 0;
+    // Nothing sampled: the swatch keeps its colour.
+    QTest::newRow("swatch, then frame") << QStringList{"swatch", "slot 6"} << 6 << false << 0 << 0;
+    QTest::newRow("show cube") << QStringList{"show cube"} << 0 << false << 1 << 0;
+    QTest::newRow("exit") << QStringList{"exit"} << 0 << false << 0 << 1;
 }
 
 void tst_Access::pressActionsClickAsThePointerDoes()
 {
-    QFETCH(QString, control);
+    QFETCH(QStringList, pressed);
     QFETCH(int, slot);
     QFETCH(bool, picking);
     QFETCH(int, cubes);
     QFETCH(int, ends);
     apptest::Fixture f;
+    f.store(Entry::TransparentColour, "65280");
     Form1 picker;
     picker.Show();
-    QAccessibleInterface *iface = readerView(::control(picker, control));
-    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    for (const QString &name : pressed)
+        readerView(::control(picker, name))->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(picker.currentSlot, qint16(slot));
     QCOMPARE(bool(readerView(picker.Image1[size_t(slot)])->state().checked), true);
     QCOMPARE(picker.isPicking(), picking);
+    QCOMPARE(picker.Picture2->backColor(), host::OleColor(0x00FF00));
     QCOMPARE(f.cube ? f.cube->loads : 0, cubes);
     QCOMPARE(f.ends, ends);
 }
