@@ -208,6 +208,8 @@ private slots:
     void changesAreAnnounced_data();
     void changesAreAnnounced();
     void focusIsSeenByScreenReaders();
+    void underlinedLetterClicks_data();
+    void underlinedLetterClicks();
 };
 
 void TestStyleButton::cleanup()
@@ -974,6 +976,7 @@ void TestStyleButton::screenReadersSeeAPushButton()
     QCOMPARE(iface->role(), QAccessible::Button);
     QCOMPARE(iface->text(QAccessible::Name), name);
     QCOMPARE(iface->text(QAccessible::Description), description);
+    QCOMPARE(iface->text(QAccessible::Accelerator), name == QLatin1String("Exit") ? QStringLiteral("Alt+E") : QString());
     QVERIFY(iface->actionInterface());
     QCOMPARE(iface->actionInterface()->actionNames(), actions);
     QCOMPARE(bool(iface->state().checkable), checkable);
@@ -1066,6 +1069,47 @@ void TestStyleButton::focusIsSeenByScreenReaders()
     QSignalSpy clickSpy(button, &StyleButton::Click);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(clickSpy.count(), 1);
+}
+
+void TestStyleButton::underlinedLetterClicks_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("laterCaption"); // empty: kept
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("Alt and the letter") << "&Exit" << "" << true << "Alt+E" << 1;
+    QTest::newRow("the letter alone") << "&Exit" << "" << true << "E" << 0;
+    QTest::newRow("another letter") << "&Exit" << "" << true << "Alt+X" << 0;
+    QTest::newRow("a doubled ampersand underlines nothing") << "Fish && Chips" << "" << true << "Alt+C" << 0;
+    QTest::newRow("the new caption's letter") << "&Go" << "&Stop" << true << "Alt+S" << 1;
+    QTest::newRow("the old caption's letter is given up") << "&Go" << "&Stop" << true << "Alt+G" << 0;
+    QTest::newRow("disabled") << "&Exit" << "" << false << "Alt+E" << 0;
+}
+
+void TestStyleButton::underlinedLetterClicks()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, laterCaption);
+    QFETCH(bool, enabled);
+    QFETCH(QString, keys);
+    QFETCH(int, clicks);
+    QWidget window;
+    window.resize(200, 100);
+    auto *button = new StyleButton(&window);
+    button->UserControl_ReadProperties(PropertyBag::fromText(QStringLiteral("Caption = \"%1\"").arg(caption)));
+    if (!laterCaption.isEmpty())
+        button->setCaption(laterCaption);
+    button->setEnabled(enabled);
+    button->setGeometry(10, 10, 90, 30);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QSignalSpy clickSpy(button, &StyleButton::Click);
+    const QKeyCombination combination = QKeySequence(keys)[0];
+    QTest::keyClick(&window, combination.key(), combination.keyboardModifiers());
+    QCOMPARE(clickSpy.count(), clicks);
+    if (clicks > 0)
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(button));
 }
 
 QTEST_MAIN(TestStyleButton)

@@ -144,6 +144,7 @@ void StyleButton::setStyle(int NewStyle)
 void StyleButton::setCaption(const QString &NewCaption)
 {
     m_Caption = NewCaption;
+    takeMnemonic();
     changedThenLayOut(QStringLiteral("Caption"));
     announce(QAccessible::NameChanged);
 }

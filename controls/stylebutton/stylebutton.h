@@ -173,6 +173,7 @@ protected:
     void changedThenLayOut(const QString &name);
     void changedThenRefresh(const QString &name);
 
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -200,6 +201,9 @@ protected:
     void UserControl_Hide();
     // Click, Space or Enter press: a toggle switches, then Click is raised once.
     void clickAction();
+    // The letter the caption underlines ("&Exit": E) clicks the button with Alt, as the
+    // underline promises; taken again whenever the caption changes.
+    void takeMnemonic();
 
     // Accessibility (stylebutton_accessible.cpp): screen readers see a push button named by
     // its caption, described by its tooltip, with a press action. These tell them of a
@@ -254,6 +258,7 @@ protected:
     quint32 m_AboutWindowStyle = 0;
     bool m_ToolTipTaken = false;      // the host's tooltip text is held in ToolTip (shown)
     bool m_InDoubleClick = false;     // the release that ends a double click is no click
+    int m_MnemonicId = 0;             // the window's shortcut for the underlined letter, 0: none
     int m_ClickKeyHeld = 0;           // the Qt key (Space, Return, Enter) holding the button down
     int m_ClickKeyReleased = 0;       // the click key last released, and when (repeat test)
     quint64 m_ClickKeyReleaseTime = 0;

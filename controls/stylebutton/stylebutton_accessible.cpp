@@ -4,6 +4,7 @@
 #include "stylebutton.h"
 
 #include <QAccessibleWidget>
+#include <QKeySequence>
 
 namespace {
 
@@ -41,6 +42,8 @@ public:
             if (!b->accessibleDescription().isEmpty())
                 return b->accessibleDescription();
             return b->ToolTip().isEmpty() ? b->toolTip() : b->ToolTip();
+        case QAccessible::Accelerator:
+            return QKeySequence::mnemonic(b->Caption()).toString(QKeySequence::NativeText);
         default:
             return QAccessibleWidget::text(t);
         }
@@ -82,8 +85,13 @@ public:
 
     QStringList keyBindingsForAction(const QString &action) const override
     {
-        if (action == pressAction() || action == toggleAction())
-            return {QStringLiteral("Space"), QStringLiteral("Return")};
+        if (action == pressAction() || action == toggleAction()) {
+            QStringList keys{QStringLiteral("Space"), QStringLiteral("Return")};
+            const QKeySequence letter = QKeySequence::mnemonic(button()->Caption());
+            if (!letter.isEmpty())
+                keys << letter.toString(QKeySequence::NativeText);
+            return keys;
+        }
         return QAccessibleWidget::keyBindingsForAction(action);
     }
 

@@ -7,6 +7,7 @@
 #include "hostapp.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 
 namespace {
@@ -249,6 +250,30 @@ void StyleButton::UserControl_KeyUp(int KeyCode)
         return;
     }
     UserControl_MouseUp(kLeftButton);
+}
+
+void StyleButton::takeMnemonic()
+{
+    if (m_MnemonicId != 0)
+        releaseShortcut(m_MnemonicId);
+    m_MnemonicId = 0;
+    const QKeySequence letter = QKeySequence::mnemonic(m_Caption);
+    if (m_UserMode && !letter.isEmpty())
+        m_MnemonicId = grabShortcut(letter);
+}
+
+bool StyleButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut && m_MnemonicId != 0 &&
+        static_cast<QShortcutEvent *>(event)->shortcutId() == m_MnemonicId) {
+        // Two controls underlining the same letter take turns at the focus, as labels do;
+        // a letter of this button's own clicks it.
+        setFocus(Qt::ShortcutFocusReason);
+        if (!static_cast<QShortcutEvent *>(event)->isAmbiguous() && isEnabled())
+            clickAction();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 // --- focus ---------------------------------------------------------------------------------
