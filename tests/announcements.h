@@ -1,91 +1,55 @@
-// What the program tells screen readers: while an Announcements lives, every accessibility
-// event Qt would pass on to them is kept here instead.
+// What the program tells screen readers: while an Announcements lives, Qt's accessibility is
+// switched on (as a screen reader's arrival does, through the platform layer) and every event
+// it would pass on is kept here.
 #pragma once
 
 #include <QAccessible>
 #include <QtGui/private/qguiapplication_p.h>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
-#include <QList>
-#include <QObject>
-#include <cstring>
 
 namespace a11ytest {
 
 class Announcements
 {
 public:
-    struct Heard
-    {
-        QObject *object;
-        QAccessible::Event type;
-        QAccessible::State changed; // what a state change names
-    };
-
-    // Qt passes events on only while a screen reader listens, which its platform layer
-    // says: switched on here as the screen reader's arrival does.
-    Announcements() : m_wasActive(QAccessible::isActive()), m_previous(QAccessible::installUpdateHandler(&record))
-    {
-        current() = this;
-        setActive(true);
-    }
+    Announcements() : m_previous(QAccessible::installUpdateHandler(&record)) { setActive(this); }
     ~Announcements()
     {
-        setActive(m_wasActive);
+        setActive(nullptr);
         QAccessible::installUpdateHandler(m_previous);
-        current() = nullptr;
     }
     Announcements(const Announcements &) = delete;
     Announcements &operator=(const Announcements &) = delete;
 
+    // How often `type` was told of `object`; a state change counts only when it names checked.
     int count(const QObject *object, QAccessible::Event type) const
     {
-        int n = 0;
-        for (const Heard &h : heard)
-            n += h.object == object && h.type == type;
-        return n;
+        return int(std::count(m_heard.begin(), m_heard.end(), std::make_pair(object, type)));
     }
-    // The state changes told of `object`, merged.
-    QAccessible::State changedStates(const QObject *object) const
-    {
-        static_assert(sizeof(QAccessible::State) == sizeof(quint64));
-        quint64 all = 0;
-        for (const Heard &h : heard) {
-            if (h.object == object && h.type == QAccessible::StateChanged) {
-                quint64 bits = 0;
-                std::memcpy(&bits, &h.changed, sizeof bits);
-                all |= bits;
-            }
-        }
-        QAccessible::State merged;
-        std::memcpy(static_cast<void *>(&merged), &all, sizeof all);
-        return merged;
-    }
-
-    QList<Heard> heard;
 
 private:
-    static void setActive(bool active)
+    static Announcements *&listening()
     {
-        if (QPlatformAccessibility *platform = QGuiApplicationPrivate::platformIntegration()->accessibility())
-            platform->setActive(active);
+        static Announcements *current = nullptr;
+        return current;
     }
-    static Announcements *&current()
+    static void setActive(Announcements *current)
     {
-        static Announcements *listening = nullptr;
-        return listening;
+        listening() = current;
+        if (QPlatformAccessibility *platform = QGuiApplicationPrivate::platformIntegration()->accessibility())
+            platform->setActive(current != nullptr);
     }
     static void record(QAccessibleEvent *event)
     {
-        if (!current())
+        if (event->type() == QAccessible::StateChanged &&
+            !static_cast<QAccessibleStateChangeEvent *>(event)->changedStates().checked)
             return;
-        QAccessible::State changed;
-        if (event->type() == QAccessible::StateChanged)
-            changed = static_cast<QAccessibleStateChangeEvent *>(event)->changedStates();
-        current()->heard.append({event->object(), event->type(), changed});
+        if (listening())
+            listening()->m_heard.append({event->object(), event->type()});
     }
 
-    bool m_wasActive;
+    QList<std::pair<const QObject *, QAccessible::Event>> m_heard;
     QAccessible::UpdateHandler m_previous;
 };
 
