@@ -23,6 +23,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <future>
 #include <new>
@@ -69,6 +71,10 @@ constexpr host::OleColor kPureRed = 255;
 // The three classic kinds, and the other names JPEG files go by and PNG, which desktops and
 // cameras write today.
 const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg;*.jpeg;*.jpe;*.png");
+
+// How long the start waits for the stored pictures before the window is shown without the
+// ones still loading.
+constexpr std::chrono::milliseconds kStoredSlotWait{2000};
 
 // The window's font; the desktop substitutes its own where it lacks this one.
 QFont windowFont()
@@ -284,18 +290,21 @@ void Form1::Form_Load()
 
     // 2. The seven slots; a picture that no longer loads empties its slot and its path.
     // Their pictures have been loading since the window was made (see createControls).
+    // One still loading after kStoredSlotWait (a file on a mount that does not answer)
+    // comes into its slot when it arrives: the window does not wait for it.
+    const auto deadline = std::chrono::steady_clock::now() + kStoredSlotWait;
+    bool late = false;
     for (int i = 0; i < app::kSlotCount; ++i) {
         sidePaths[size_t(i)] = m_loadingPaths[size_t(i)];
         auto &loading = m_loading[size_t(i)];
-        SlotLoad loaded = loading.valid() ? loading.get() : SlotLoad();
-        const QImage picture = loaded.picture.image;
-        if (i < app::kSideCount)
-            m_stretched[size_t(i)] = {picture.cacheKey(), std::move(loaded.side)};
-        showInSlot(i, picture);
-        if (picture.isNull())
-            sidePaths[size_t(i)].clear();
+        if (loading.valid() && loading.wait_until(deadline) == std::future_status::timeout)
+            late = true;
+        else
+            showStored(i, loading.valid() ? loading.get() : SlotLoad());
         describeSlot(i);
     }
+    if (late)
+        showLateSlots();
 
     // 3. The frame holder was filled with the frame slot above.
 
@@ -339,6 +348,42 @@ void Form1::startLoadingSlots()
                                               : std::async(std::launch::async | std::launch::deferred,
                                                            [i, path] { return loadStored(i, path); });
     }
+}
+
+void Form1::showStored(int index, SlotLoad loaded)
+{
+    const QImage picture = loaded.picture.image;
+    if (index < app::kSideCount)
+        m_stretched[size_t(index)] = {picture.cacheKey(), std::move(loaded.side)};
+    showInSlot(index, picture);
+    if (picture.isNull())
+        sidePaths[size_t(index)].clear();
+    describeSlot(index);
+}
+
+// Looks in on the slots still loading until the last has arrived. One whose path has
+// changed meanwhile (a pick, a drop) keeps what it holds now.
+void Form1::showLateSlots()
+{
+    auto *poll = new QTimer(widget()); // owned by the window
+    QObject::connect(poll, &QTimer::timeout, poll, [this, poll] {
+        bool waiting = false;
+        for (int i = 0; i < app::kSlotCount; ++i) {
+            auto &loading = m_loading[size_t(i)];
+            if (!loading.valid())
+                continue;
+            if (loading.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) {
+                waiting = true;
+                continue;
+            }
+            SlotLoad loaded = loading.get();
+            if (sidePaths[size_t(i)] == m_loadingPaths[size_t(i)] && Image1[size_t(i)]->picture().isNull())
+                showStored(i, std::move(loaded));
+        }
+        if (!waiting)
+            poll->deleteLater();
+    });
+    poll->start(100);
 }
 
 // A stored picture and, for a side slot, its side made at once beside the decoding, so that

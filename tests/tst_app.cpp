@@ -21,6 +21,7 @@
 #include <QPointer>
 #include <QUrl>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 #include "stylebutton.h"
@@ -111,6 +112,8 @@ private slots:
     void storedPathsComeBack_data();
     void storedPathsComeBack();
     void deletedPictureGivesAnEmptySlotAndPath();
+    void storedSpecialFilesNeverHoldTheStart_data();
+    void storedSpecialFilesNeverHoldTheStart();
     void badStoredValuesLeaveControlsAsDesigned_data();
     void badStoredValuesLeaveControlsAsDesigned();
     void showCubeWritesSidesThenSettingsAndReturns();
@@ -431,6 +434,48 @@ void tst_App::deletedPictureGivesAnEmptySlotAndPath()
     QVERIFY(storedKey("Image/ 0"));
     QCOMPARE(app::readEntry(Entry::Image0), QString());
     QCOMPARE(app::readEntry(Entry::Image1), kept);
+    QVERIFY(f.messages.isEmpty());
+}
+
+void tst_App::storedSpecialFilesNeverHoldTheStart_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("cubeAtStart");
+    QTest::newRow("pipe with no writer") << "fifo" << false;
+    QTest::newRow("pipe, cube at start") << "fifo" << true;
+    QTest::newRow("device") << "device" << false;
+    QTest::newRow("folder named like a picture") << "folder" << false;
+}
+
+// A stored path that is no regular file (a pipe nobody writes would block a read for
+// ever) empties its slot and its path at once, with or without the cube at start-up; the
+// other slots load as usual.
+void tst_App::storedSpecialFilesNeverHoldTheStart()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, cubeAtStart);
+    apptest::Fixture f;
+    const QString kept = f.picture("kept.jpg", QSize(100, 100), Qt::blue);
+    QString special = QDir(f.pictures.path()).filePath("special.jpg");
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(special).constData(), 0600), 0);
+    else if (kind == "device")
+        special = "/dev/zero";
+    else
+        QVERIFY(QDir().mkpath(special));
+    f.store(Entry::Image0, special);
+    f.store(Entry::Image6, special);
+    f.store(Entry::Image1, kept);
+    if (cubeAtStart)
+        f.store(Entry::Startup, "1");
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(bool(f.cube), cubeAtStart);
+    QVERIFY(picker.Image1[0]->picture().isNull());
+    QVERIFY(picker.Image1[6]->picture().isNull());
+    QCOMPARE(picker.sidePaths[0], QString());
+    QVERIFY(!picker.Image1[1]->picture().isNull());
+    QCOMPARE(picker.sidePaths[1], kept);
     QVERIFY(f.messages.isEmpty());
 }
 
