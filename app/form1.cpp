@@ -109,6 +109,8 @@ Form1::CubeFactory &cubeFactory()
 
 // The arrow keys move the sampling point by a pixel, by this many with Shift.
 constexpr int kLongStep = 10;
+// Key codes as the KeyDown handlers see them (keycodes.h).
+constexpr int vbKeyEscape = 27, vbKeyLeft = 37, vbKeyUp = 38, vbKeyRight = 39, vbKeyDown = 40;
 
 // Hands a key to a KeyDown handler as the program's handlers take keys: its virtual-key
 // code and the Shift (1), Ctrl (2) and Alt (4) flags. A handler that used the key has set
@@ -564,11 +566,11 @@ void Form1::Image1_KeyDown(int index, int &KeyCode, int Shift)
     const int step = (Shift & 1) ? kLongStep : 1;
     const QPoint at = m_sampledAt.value_or(Image1[app::kFrameSlot]->rect().center());
     switch (KeyCode) {
-    case 37: moveSamplingPoint(at - QPoint(step, 0)); break;
-    case 38: moveSamplingPoint(at - QPoint(0, step)); break;
-    case 39: moveSamplingPoint(at + QPoint(step, 0)); break;
-    case 40: moveSamplingPoint(at + QPoint(0, step)); break;
-    case 27: cancelPicking(); break;
+    case vbKeyLeft: moveSamplingPoint(at - QPoint(step, 0)); break;
+    case vbKeyUp: moveSamplingPoint(at - QPoint(0, step)); break;
+    case vbKeyRight: moveSamplingPoint(at + QPoint(step, 0)); break;
+    case vbKeyDown: moveSamplingPoint(at + QPoint(0, step)); break;
+    case vbKeyEscape: cancelPicking(); break;
     default: return;
     }
     KeyCode = 0;
