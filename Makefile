@@ -7,7 +7,7 @@ FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-PACKAGES := cmake g++ make qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins \
+PACKAGES := cmake g++ make qt6-base-dev qt6-base-private-dev libqt6opengl6-dev qt6-image-formats-plugins \
             libgl1-mesa-dev libfontconfig-dev pkgconf libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxext-dev \
             xvfb xauth x11-utils xdotool \
             imagemagick x11-xserver-utils trayer clang-14 libclang-rt-14-dev fonts-dejavu-core \
