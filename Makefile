@@ -16,7 +16,11 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-base-private-dev libqt6opengl6-dev q
 # Only the benchmarks need these: the cube's alpha path is measured under a compositor.
 BENCH_PACKAGES := xcompmgr
 
-.PHONY: all deps bench-deps configure build run test test-plain test-asan package install bench fuzz clean
+# Only tools/desktops.sh needs these: the desktops the cube is checked on.
+DESKTOP_PACKAGES := kwin-x11 mutter xfwm4 xfce4-panel openbox tint2 picom xcompmgr weston dbus-x11 \
+                    xserver-xorg-video-dummy x11-utils x11-xserver-utils xdotool imagemagick
+
+.PHONY: all deps bench-deps desktop-deps desktops configure build run test test-plain test-asan package install bench fuzz clean
 
 all: build
 
@@ -33,6 +37,17 @@ bench-deps:
 	  echo "Installing: $$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
+
+desktop-deps:
+	@missing=$$(for p in $(DESKTOP_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	fi
+
+# The cube on each desktop installed here (slow; not part of `make test`).
+desktops: build desktop-deps
+	tools/desktops.sh $(BUILD)
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo

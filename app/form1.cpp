@@ -717,12 +717,14 @@ void Form1::addTrayIcon()
                      [this](QSystemTrayIcon::ActivationReason reason) { trayIcon_Activated(reason); });
     // Without a notification area the icon simply is not seen; the program works the same.
     m_trayIcon->show();
+    app::findTrayHost(m_trayIcon.get(), [this](app::TrayHost host) { m_trayHost = host; });
 }
 
 void Form1::trayIcon_Activated(QSystemTrayIcon::ActivationReason reason)
 {
-    // Only a double click acts; a single click does nothing, the menu is Qt's context menu.
-    if (reason == QSystemTrayIcon::DoubleClick)
+    // A double click restores the picker, or a click where the tray never reports a double
+    // click; the menu is Qt's context menu.
+    if (app::trayAction(reason, m_trayHost) == app::TrayAction::RestorePicker)
         restoreFromTray();
 }
 

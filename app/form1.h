@@ -17,6 +17,7 @@
 
 #include "appsettings.h"
 #include "colour.h"
+#include "trayclicks.h"
 #include "picture.h"
 #include "widgetform.h"
 
@@ -155,6 +156,7 @@ private:
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    app::TrayHost m_trayHost = app::TrayHost::Embedding;
     bool m_exiting = false;
     host::OleColor m_colourBeforePicking = 0; // the swatch's colour when picking began
     std::optional<QPoint> m_sampledAt;         // in the frame slot, since picking began
