@@ -1,5 +1,7 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
+#include "artwork.h"
 #include "commandline.h"
+#include "displaycheck.h"
 #include "form1.h"
 #include "hostapp.h"
 #include "singleinstance.h"
@@ -21,10 +23,20 @@ int main(int argc, char *argv[])
         return commandLine.exitCode;
     }
 
+    if (const QString missing = host::missingDisplayMessage(arguments.mid(1), qgetenv("QT_QPA_PLATFORM"),
+                                                            qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"));
+        !missing.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(missing));
+        return 1;
+    }
     host::choosePlatform(argc, argv);
     // The work done ahead of need (startup.h); the fonts load while the display is reached.
     app::StartUp startUp;
+    host::WindowSystemGuard unreachable;
     QApplication app(argc, argv);
+    unreachable.release();
+    // Every window carries the program's icon, the cube's too (the task bar shows it).
+    QApplication::setWindowIcon(app::windowIcon());
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setOrganizationName(QStringLiteral("Vexorin"));
     // The program ends through "&Exit" (button or tray menu) or by closing the picker; the
@@ -35,6 +47,7 @@ int main(int argc, char *argv[])
     app::SingleInstance instance;
     if (instance.start() == app::SingleInstance::Forwarded)
         return 0;
+    host::atEnd([&instance] { instance.removeSocket(); });
 
     startUp.beforePicker();
     Form1 picker;
