@@ -9,7 +9,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStandardPaths>
-#include <cmath>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -162,11 +161,6 @@ void End()
         step();
     std::fflush(nullptr);
     std::_Exit(0);
-}
-
-int roundEven(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
 }
 
 } // namespace host
