@@ -1255,6 +1255,11 @@ void tst_App::noDisplayEndsWithOneLineAndStatusOne()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("XDG_SESSION_TYPE"));
+    // As in a login session: without a runtime folder the Wayland library Qt falls back
+    // to adds a line of its own.
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     for (const QString &entry : environment)
         env.insert(entry.section('=', 0, 0), entry.section('=', 1));
     QProcess program;
