@@ -970,6 +970,13 @@ void tst_App::secondStartReachesTheFirst()
     int activations = 0;
     first.setActivationHandler([&] { ++activations; });
     QCOMPARE(first.start(), app::SingleInstance::First);
+    // Only the user's own programs may reach the first copy or hold up its start.
+    for (const QString &own : {path, path + QStringLiteral(".lock")}) {
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+            | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QVERIFY2(QFileInfo::exists(own), qPrintable(own));
+        QVERIFY2(!(QFile::permissions(own) & others), qPrintable(own));
+    }
 
     // The second copy talks to the first from another thread, as another process would:
     // the first answers from its own event loop.

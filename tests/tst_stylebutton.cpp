@@ -187,6 +187,8 @@ private slots:
 
     void aboutTwiceShowsOneWindow();
     void aboutBoxPressAndClick();
+    void aboutBoxCloseButtonCornersAreAlike_data();
+    void aboutBoxCloseButtonCornersAreAlike();
     void openLink();
 
     void formDesignSets_data();
@@ -477,6 +479,8 @@ void TestStyleButton::clicksAndState_data()
     QTest::newRow("space") << push << "S" << 1 << hot << false;
     QTest::newRow("space held") << push << "s" << 1 << pressed << false;
     QTest::newRow("space auto-repeat") << push << "srrru" << 1 << hot << false;
+    QTest::newRow("space held, flagged repeats") << push << "srrr" << 1 << pressed << false;
+    QTest::newRow("space repeats, then an unflagged one") << push << "srrt" << 1 << pressed << false;
     QTest::newRow("space held, unflagged repeats") << push << "sttt" << 1 << pressed << false;
     QTest::newRow("space unflagged repeats, released") << push << "stttu" << 1 << hot << false;
     QTest::newRow("toggle space held") << toggle << "sttu" << 1 << pressed << true;
@@ -931,6 +935,44 @@ void TestStyleButton::aboutTwiceShowsOneWindow()
         boxes += qobject_cast<AboutBox *>(w) != nullptr && w->isVisible();
     QCOMPARE(boxes, 1);
     QVERIFY(box->width() >= 360 && box->height() >= 106);
+}
+
+void TestStyleButton::aboutBoxCloseButtonCornersAreAlike_data()
+{
+    QTest::addColumn<bool>("pressed");
+    QTest::newRow("up") << false;
+    QTest::newRow("pressed") << true;
+}
+
+// The Close button's frame is cut the same at all four corners: its outline, mirrored
+// either way, is itself.
+void TestStyleButton::aboutBoxCloseButtonCornersAreAlike()
+{
+    QFETCH(bool, pressed);
+    auto button = loadedButton();
+    button->About();
+    AboutBox *box = button->aboutBox();
+    if (pressed) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box, &press);
+        QVERIFY(box->closePressed());
+    }
+    const int w = AboutBox::kCloseRight - AboutBox::kCloseLeft, h = AboutBox::kCloseBottom - AboutBox::kCloseTop;
+    const QImage close = box->surface().image().copy(AboutBox::kCloseLeft, AboutBox::kCloseTop, w, h);
+    const QRgb shadow = host::toQColor(host::GetSysColor(host::COLOR_BTNSHADOW)).rgb();
+    QImage outline(w, h, QImage::Format_Mono);
+    outline.fill(0);
+    int count = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((close.pixel(x, y) & 0xffffff) == (shadow & 0xffffff)) {
+                outline.setPixel(x, y, 1);
+                ++count;
+            }
+    QVERIFY(count > 2 * (w + h) - 16); // the frame is there
+    QCOMPARE(outline.mirrored(true, false), outline);
+    QCOMPARE(outline.mirrored(false, true), outline);
 }
 
 void TestStyleButton::aboutBoxPressAndClick()
