@@ -212,12 +212,14 @@ private slots:
         QCOMPARE(steps, filterSteps);
     }
 
+    // Once stopped, a held Page Down leaves the cube exactly where it is: no drift of
+    // the float steps, however long the key is held.
     void pageDownHoldsExactlyAtTheNearestDepth()
     {
-        LoopState state;
-        for (const KeyTable &keys : framesOf("PD*200"))
-            applyHeldKeys(state, keys);
-        QCOMPARE(state.cubeDepth, kNearestDepth);
+        const float stopped = depthAfterHolding(QStringLiteral("PD*200"));
+        QCOMPARE(stopped, -4.44f);
+        QCOMPARE(depthAfterHolding(QStringLiteral("PD*200 PD*1000")), stopped);
+        QCOMPARE(depthAfterHolding(QStringLiteral("PD*150 - PD*99")), stopped);
     }
 
     // The cube turns about its centre, so a corner may be anywhere within its half
@@ -765,6 +767,39 @@ private slots:
             QVERIFY(frame.isEmpty() && outline.isEmpty());
         else
             QVERIFY(pixelCount(frame) > 100);
+    }
+
+    // The third filter shows a fine pattern seen from afar as its average; the plain
+    // linear one picks single texels out of it and shows the pattern's own colours.
+    void mipmappedFilterBlendsAFinePatternFromAfar()
+    {
+        QTemporaryDir dir;
+        QVERIFY(cubetest::writeSideFiles(dir.path()));
+        QImage front(256, 256, QImage::Format_RGB888);
+        for (int y = 0; y < 256; ++y)
+            for (int x = 0; x < 256; ++x)
+                front.setPixelColor(x, y, (x / 2 + y / 2) % 2 ? QColor(255, 255, 255) : QColor(64, 64, 64));
+        QVERIFY(front.save(dir.filePath(QStringLiteral("Side 1.bmp")), "BMP"));
+        frmMain::setSideFolder(dir.path());
+        makeSurface();
+        TestCube cube;
+        QVERIFY(cube.InitGL());
+        cube.cubeAngle = {0.0f, 0.0f};
+        cube.state.cubeDepth = -40.0f;
+        const int cx = m_surface->clientDeviceWidth() / 2, cy = m_surface->clientDeviceHeight() / 2;
+        // The largest distance from the pattern's average among the face's middle pixels.
+        const auto spread = [&](int filter) {
+            cube.Img[0]->setFilter(filter);
+            cube.DrawGLScene();
+            int most = 0;
+            for (int y = cy - 4; y <= cy + 4; ++y)
+                for (int x = cx - 4; x <= cx + 4; ++x)
+                    most = std::max(most, std::abs(pixelAt(x, y).green() - 160));
+            return most;
+        };
+        const int linear = spread(1), mipmapped = spread(2);
+        QVERIFY2(mipmapped < 24, qPrintable(QString::number(mipmapped)));
+        QVERIFY2(linear > 48, qPrintable(QString::number(linear)));
     }
 
     void blackTexelsAreKeyedOutToo()
