@@ -512,6 +512,63 @@ private slots:
         QCOMPARE(modOpenGL::shouldRestoreDisplayMode(set, now), restore);
     }
 
+    void displayModeChangesOnlyToWhatTheScreenShows_data()
+    {
+        // Each row changes the screen's current mode in one way before asking for it.
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("the current mode") << "" << true;
+        QTest::newRow("any refresh rate") << "refresh 0" << true;
+        QTest::newRow("another refresh rate") << "refresh +1" << false;
+        QTest::newRow("another width") << "width +8" << false;
+        QTest::newRow("16 bits") << "bits 16" << false;
+        QTest::newRow("32 bits, as a 24-bit screen serves them") << "bits 32" << true;
+    }
+    void displayModeChangesOnlyToWhatTheScreenShows()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, accepted);
+        const host::DisplayMode now = host::currentDisplayMode();
+        QVERIFY(now.width > 0);
+        if (change == "bits 32" && now.bitsPerPixel != 24 && now.bitsPerPixel != 32)
+            QSKIP("a screen neither 24 nor 32 bits deep");
+        host::DisplayMode asked = now;
+        if (change == "refresh 0")
+            asked.refreshRate = 0;
+        else if (change == "refresh +1")
+            asked.refreshRate = std::int16_t(now.refreshRate + 1);
+        else if (change == "width +8")
+            asked.width += 8;
+        else if (change == "bits 16")
+            asked.bitsPerPixel = 16;
+        else if (change == "bits 32")
+            asked.bitsPerPixel = 32;
+        QCOMPARE(host::changeDisplayMode(asked), accepted);
+    }
+
+    void cursorIsBlankWhileHiddenMoreThanShown_data()
+    {
+        // h hides, s shows; `blank` is whether the cursor is blank after each.
+        QTest::addColumn<QString>("calls");
+        QTest::addColumn<QString>("blank");
+        QTest::newRow("hide and show") << "hs" << "10";
+        QTest::newRow("hidden twice needs two shows") << "hhss" << "1110";
+        QTest::newRow("shown first: one hide is not enough") << "shhs" << "0010";
+        QTest::newRow("back to shown") << "hshs" << "1010";
+    }
+    void cursorIsBlankWhileHiddenMoreThanShown()
+    {
+        QFETCH(QString, calls);
+        QFETCH(QString, blank);
+        QString got;
+        for (const QChar c : calls) {
+            host::ShowCursor(c == u's');
+            const QCursor *cursor = QGuiApplication::overrideCursor();
+            got += cursor && cursor->shape() == Qt::BlankCursor ? '1' : '0';
+        }
+        QCOMPARE(got, blank);
+    }
+
     void refusedFullscreenContinuesWindowed()
     {
         // No mode of 640 x 480 on this screen: the request is refused, once, honestly.
