@@ -13,6 +13,7 @@ are, 2 on a usage or set-up error.
 """
 
 import argparse
+import fcntl
 import json
 import os
 import re
@@ -126,7 +127,8 @@ class Restorer:
         # and compiles the original, rather than keeping the faulty object.
         with open(self.path, "wb") as f:
             f.write(self.data)
-        os.remove(self.journal)
+        if os.path.exists(self.journal):
+            os.remove(self.journal)
         self.path = self.data = None
 
 
@@ -207,6 +209,14 @@ def main(argv):
                                    sys.executable, os.path.abspath(__file__)] + argv)
         configure(build_dir)
     os.makedirs(build_dir, exist_ok=True)
+    # One run per build folder: a second would rebuild under the first's fault and could
+    # put back a file the first still has changed.
+    lock = open(os.path.join(build_dir, "mutant-lock"), "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        print(f"mutants: another run is using {build_dir}", file=sys.stderr)
+        return 2
     restorer = Restorer(build_dir)
     mended = restorer.recover()
     if mended:
