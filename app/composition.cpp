@@ -6,12 +6,15 @@
 #include <QBuffer>
 #include <QFont>
 #include <QPainter>
-#include <QSaveFile>
+#include <QFile>
+#include <QRandomGenerator>
 #include <array>
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <fcntl.h>
 #include <new>
+#include <unistd.h>
 
 namespace app {
 
@@ -32,16 +35,6 @@ constexpr QRgb kSideBackground = 0xffffffff;
 // transparency was left in the file is keyed out with the default transparent colour.
 constexpr QRgb kFrameBackground = 0xffff0000;
 
-// The reason a file operation just failed: the device's own text, or the system's when the
-// device has none to give (it then says only "Unknown error").
-QString systemReason(const QFileDevice &file)
-{
-    const int code = errno;
-    const QString text = file.errorString();
-    if (file.error() != QFileDevice::NoError && !text.isEmpty() && text != QIODevice::tr("Unknown error"))
-        return text;
-    return code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : text;
-}
 } // namespace
 
 QImage defaultFace(int side)
@@ -134,9 +127,8 @@ QString sideFileName(const QString &folder, int side)
 
 bool writeSideFile(const QString &fileName, const QImage &image, QString *error)
 {
-    // Encoded in memory first and handed to the file in one write, so a failing write (a
-    // full disk, a size limit) reports the system's own reason at once, before closing or
-    // cancelling the file could overwrite it.
+    // Encoded in memory first and handed to the file in one go, so a failing write (a full
+    // disk, a size limit) reports the system's own reason at once.
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -147,21 +139,48 @@ bool writeSideFile(const QString &fileName, const QImage &image, QString *error)
             return false;
         }
     }
-    QSaveFile file(fileName);
-    QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
-    } else if (file.write(bytes) != bytes.size() || !file.flush()) {
-        reason = systemReason(file);
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        reason = systemReason(file);
+    // A name of its own beside the file, made new (never a link or a file someone left
+    // there), then renamed over the old name: that replaces whatever is there, a link
+    // included, instead of writing where it points.
+    const QByteArray target = QFile::encodeName(fileName);
+    QByteArray temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        temporary = target + '.' + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
-    if (reason.isEmpty())
-        return true;
-    if (error)
-        *error = reason;
-    return false;
+    const auto fail = [&](bool made) {
+        const int code = errno;
+        if (fd >= 0)
+            ::close(fd);
+        if (made)
+            ::unlink(temporary.constData());
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(code));
+        return false;
+    };
+    if (fd < 0)
+        return fail(false);
+    for (qsizetype written = 0; written < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return fail(true);
+        }
+        written += n;
+    }
+    if (::fsync(fd) != 0)
+        return fail(true);
+    const int closing = ::close(fd);
+    fd = -1;
+    if (closing != 0 || ::rename(temporary.constData(), target.constData()) != 0)
+        return fail(true);
+    return true;
 }
 
 } // namespace app

@@ -41,8 +41,9 @@ QImage laidFrame(const QImage &frame, QSize size);
 QString sideFileName(const QString &folder, int side);
 
 // Writes `image` (256 x 256) as a 24-bit bottom-up BMP, 196,662 bytes. The file is written
-// under a temporary name and renamed over the old one, so the old file stays whole when
-// the write fails. Returns false and the reason when it fails.
+// under a new temporary name and renamed over the old one, so the old file stays whole when
+// the write fails, and a link in its place is replaced, never written through. Returns
+// false and the reason when it fails.
 bool writeSideFile(const QString &fileName, const QImage &image, QString *error);
 
 } // namespace app

@@ -21,6 +21,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QMenu>
+#include <QTimer>
+#include <chrono>
 #include <cstdlib>
 #include <future>
 #include <new>
@@ -67,6 +69,10 @@ constexpr host::OleColor kPureRed = 255;
 // The three classic kinds, and the other names JPEG files go by and PNG, which desktops and
 // cameras write today.
 const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg;*.jpeg;*.jpe;*.png");
+
+// How long the start waits for the stored pictures before the window is shown without the
+// ones still loading.
+constexpr std::chrono::milliseconds kStoredSlotWait{2000};
 
 // The window's font; the desktop substitutes its own where it lacks this one.
 QFont windowFont()
@@ -236,17 +242,20 @@ void Form1::Form_Load()
 
     // 2. The seven slots; a picture that no longer loads empties its slot and its path.
     // Their pictures have been loading since the window was made (see createControls).
+    // One still loading after kStoredSlotWait (a file on a mount that does not answer)
+    // comes into its slot when it arrives: the window does not wait for it.
+    const auto deadline = std::chrono::steady_clock::now() + kStoredSlotWait;
+    bool late = false;
     for (int i = 0; i < app::kSlotCount; ++i) {
         sidePaths[size_t(i)] = m_loadingPaths[size_t(i)];
         auto &loading = m_loading[size_t(i)];
-        SlotLoad loaded = loading.valid() ? loading.get() : SlotLoad();
-        const QImage picture = loaded.picture.image;
-        if (i < app::kSideCount)
-            m_stretched[size_t(i)] = {picture.cacheKey(), std::move(loaded.side)};
-        showInSlot(i, picture);
-        if (picture.isNull())
-            sidePaths[size_t(i)].clear();
+        if (loading.valid() && loading.wait_until(deadline) == std::future_status::timeout)
+            late = true;
+        else
+            showStored(i, loading.valid() ? loading.get() : SlotLoad());
     }
+    if (late)
+        showLateSlots();
 
     // 3. The frame holder was filled with the frame slot above.
 
@@ -258,6 +267,13 @@ void Form1::Form_Load()
         if (host::TranslateColor(value) != host::kTranslateFailed)
             Picture2->setBackColor(value);
     }
+
+    // A settings file that could not be read is said once; the choices start from their
+    // defaults, and the next "Show Cube" writes a new file.
+    const QString appName = QLatin1String(app::kAppName);
+    if (const QString problem = host::SettingsStore::openingProblem(appName); !problem.isEmpty())
+        host::MsgBox(QStringLiteral("The settings in \"%1\" could not be read: %2. The defaults are used.")
+                         .arg(QDir::toNativeSeparators(host::SettingsStore::fileName(appName)), problem));
 
     // 5. With "Show Cube at Start up" the cube runs before the picker is ever seen.
     if (Check1->isChecked())
@@ -290,6 +306,41 @@ void Form1::startLoadingSlots()
                                               : std::async(std::launch::async | std::launch::deferred,
                                                            [i, path] { return loadStored(i, path); });
     }
+}
+
+void Form1::showStored(int index, SlotLoad loaded)
+{
+    const QImage picture = loaded.picture.image;
+    if (index < app::kSideCount)
+        m_stretched[size_t(index)] = {picture.cacheKey(), std::move(loaded.side)};
+    showInSlot(index, picture);
+    if (picture.isNull())
+        sidePaths[size_t(index)].clear();
+}
+
+// Looks in on the slots still loading until the last has arrived. One whose path has
+// changed meanwhile (a pick, a drop) keeps what it holds now.
+void Form1::showLateSlots()
+{
+    auto *poll = new QTimer(widget()); // owned by the window
+    QObject::connect(poll, &QTimer::timeout, poll, [this, poll] {
+        bool waiting = false;
+        for (int i = 0; i < app::kSlotCount; ++i) {
+            auto &loading = m_loading[size_t(i)];
+            if (!loading.valid())
+                continue;
+            if (loading.wait_for(std::chrono::seconds(0)) == std::future_status::timeout) {
+                waiting = true;
+                continue;
+            }
+            SlotLoad loaded = loading.get();
+            if (sidePaths[size_t(i)] == m_loadingPaths[size_t(i)] && Image1[size_t(i)]->picture().isNull())
+                showStored(i, std::move(loaded));
+        }
+        if (!waiting)
+            poll->deleteLater();
+    });
+    poll->start(100);
 }
 
 // A stored picture and, for a side slot, its side made at once beside the decoding, so that
@@ -438,7 +489,7 @@ void Form1::BuildAndShowCube()
     // Each side file, then its slot's path. A side file that cannot be written stops the
     // run with one message; the files written before it stay as they are. The settings
     // reach the disk in one write, after the last of them.
-    host::SettingsStore::Batch settings;
+    host::SettingsStore::Batch settings(QLatin1String(app::kAppName));
     std::array<QImage, app::kSideCount> pictures, stretched;
     for (int i = 0; i < app::kSideCount; ++i) {
         pictures[size_t(i)] = Image1[size_t(i)]->picture();
@@ -473,7 +524,7 @@ void Form1::BuildAndShowCube()
         app::writeEntry(entry, value);
     // The sides are written, so the cube can still show them; the choices are not kept.
     QString settingError;
-    if (!settings.commit(QLatin1String(app::kAppName), &settingError))
+    if (!settings.commit(&settingError))
         host::MsgBox(QStringLiteral("The settings cannot be saved in \"%1\": %2.")
                          .arg(QDir::toNativeSeparators(host::SettingsStore::fileName(QLatin1String(app::kAppName))),
                               settingError));

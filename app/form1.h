@@ -118,6 +118,8 @@ private:
     void startLoadingSlots();
     struct SlotLoad;
     static SlotLoad loadStored(int index, const QString &path);
+    void showStored(int index, SlotLoad loaded);
+    void showLateSlots();
     void showInSlot(int index, const QImage &picture);
     void loadFrameHolder(const QImage &frame);
     void showNewSideFiles(const QString &folder);

@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     app::SingleInstance instance;
     if (instance.start() == app::SingleInstance::Forwarded)
         return 0;
+    host::atEnd([&instance] { instance.removeSocket(); });
 
     fonts.wait();
     Form1 picker;

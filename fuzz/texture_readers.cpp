@@ -44,11 +44,21 @@ void checkJpegEighth(const uint8_t *data, size_t size)
         std::abort();
     (void)eighth.pixel(eighth.width() - 1, eighth.height() - 1);
 }
+// The structure walks the picture loader makes before any decoder reads a file.
+void checkLayouts(const uint8_t *data, size_t size)
+{
+    const QByteArrayView bytes(data, qsizetype(size));
+    host::ByteStream png(bytes), gif(bytes), bmp(bytes);
+    (void)host::walkPng(png);
+    (void)host::walkGif(gif);
+    (void)host::walkBmp(bmp);
+}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     checkJpegEighth(data, size);
+    checkLayouts(data, size);
     attempt(data, size, [](texture::ByteSource &s) { return texture::readBitmap(s); });
     attempt(data, size, [](texture::ByteSource &s) { return texture::readTarga(s); });
     // The raw reader's size comes from the caller: take it from the first bytes, signed,

@@ -36,6 +36,24 @@ inline QImage photoLike(int width, int height, quint32 seed = 7)
     return image;
 }
 
+// Squares of `block` pixels, each of a random saturated colour: chroma that changes as
+// often as the blocks of a JPEG.
+inline QImage colourBlocks(int width, int height, int block, quint32 seed = 11)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QRandomGenerator rng(seed);
+    const int across = (width + block - 1) / block;
+    QList<QRgb> colours;
+    for (int i = 0; i < across * ((height + block - 1) / block); ++i)
+        colours.append(qRgb(int(rng.bounded(2)) * 255, int(rng.bounded(2)) * 255, int(rng.bounded(256))));
+    for (int y = 0; y < height; ++y) {
+        QRgb *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x)
+            line[x] = colours[(y / block) * across + x / block];
+    }
+    return image;
+}
+
 inline bool saveJpeg(const QImage &image, const QString &path, int quality = 90)
 {
     QImageWriter writer(path, "jpeg");
@@ -227,6 +245,53 @@ inline QByteArray pngClaiming(quint32 width, quint32 height)
     header[9] = 6;  // RGBA
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
            chunk("IDAT", QByteArray("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", QByteArray());
+}
+
+// `jpeg` with its last scan repeated `times` more times before its end marker.
+inline QByteArray withLastScanRepeated(const QByteArray &jpeg, int times)
+{
+    const qsizetype last = jpeg.lastIndexOf(QByteArray("\xFF\xDA", 2));
+    const QByteArray scan = jpeg.mid(last, jpeg.size() - 2 - last);
+    return jpeg.chopped(2) + scan.repeated(times) + QByteArray("\xFF\xD9", 2);
+}
+
+// `first` with the frame header and scan of `second` after its own scan: two pictures in
+// one file, as a damaged or crafted file may hold them.
+inline QByteArray withSecondFrame(const QByteArray &first, const QByteArray &second)
+{
+    const qsizetype sof = second.indexOf(QByteArray("\xFF\xC0", 2));
+    const int length = (quint8(second[sof + 2]) << 8) | quint8(second[sof + 3]);
+    const qsizetype sos = second.indexOf(QByteArray("\xFF\xDA", 2));
+    return first.chopped(2) + second.mid(sof, 2 + length) + second.mid(sos);
+}
+
+// Metadata segments spliced in after the start-of-image marker: `count` segments of marker
+// `marker`, each `bytes` long, starting with `tag`.
+inline QByteArray withJpegSegments(const QByteArray &jpeg, uchar marker, int count, int bytes, const QByteArray &tag = {})
+{
+    QByteArray segment("\xFF", 1);
+    segment += char(marker);
+    segment += char((bytes + 2) >> 8);
+    segment += char((bytes + 2) & 0xFF);
+    segment += tag + QByteArray(bytes - tag.size(), 'x');
+    return jpeg.left(2) + segment.repeated(count) + jpeg.mid(2);
+}
+
+// A PNG chunk with its length and check sum.
+inline QByteArray pngChunk(const char *type, const QByteArray &data)
+{
+    QByteArray c(4, '\0');
+    qToBigEndian<quint32>(quint32(data.size()), c.data());
+    const QByteArray body = QByteArray(type, 4) + data;
+    quint32 crc = 0xFFFFFFFF;
+    for (char byte : body) {
+        crc ^= quint8(byte);
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    QByteArray tail(4, '\0');
+    qToBigEndian<quint32>(~crc, tail.data());
+    return c + body + tail;
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)

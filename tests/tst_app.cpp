@@ -20,8 +20,15 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QUrl>
+#include <QDeadlineTimer>
+#include <csignal>
+#include <poll.h>
+#include <sys/fsuid.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include "stylebutton.h"
 #include <QSettings>
@@ -85,6 +92,55 @@ bool leaveDeadSocket(const QString &path)
     return bound && QFileInfo::exists(path);
 }
 
+// A stream socket connected to `path`, or -1.
+int connectTo(const QString &path, bool blocking = true)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | (blocking ? 0 : SOCK_NONBLOCK), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray name = QFile::encodeName(path);
+    std::copy(name.begin(), name.end(), address.sun_path);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+// Runs `body` in a child process and returns its id; the child ends with what `body`
+// returns. Only system calls in the body: the child is a copy of a threaded process.
+template<typename Body>
+pid_t inChild(Body body)
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(body());
+    return child;
+}
+
+// Waits (pumping events) for a child to end; its exit status, or -1.
+int childStatus(pid_t child, int ms = 5000)
+{
+    int status = 0;
+    const QDeadlineTimer deadline(ms);
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (deadline.hasExpired()) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            return -1;
+        }
+        QTest::qWait(10);
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+constexpr uid_t kOtherUser = 65534; // nobody
+
 bool storedKey(const QString &key)
 {
     QSettings raw(host::SettingsStore::fileName("Vexorin"), QSettings::IniFormat);
@@ -116,6 +172,8 @@ private slots:
     void storedPathsComeBack_data();
     void storedPathsComeBack();
     void deletedPictureGivesAnEmptySlotAndPath();
+    void storedSpecialFilesNeverHoldTheStart_data();
+    void storedSpecialFilesNeverHoldTheStart();
     void badStoredValuesLeaveControlsAsDesigned_data();
     void badStoredValuesLeaveControlsAsDesigned();
     void showCubeWritesSidesThenSettingsAndReturns();
@@ -129,6 +187,8 @@ private slots:
     void closingThePickerWhileTheCubeRuns();
     void unwritableSideFileStopsWithOneMessage();
     void exitWithoutShowCubeKeepsTheStore();
+    void unreadableSettingsAreSaidOnceAtStart_data();
+    void unreadableSettingsAreSaidOnceAtStart();
     void trayMenuExitEndsTheProgram();
     void trayComesAlsoForAPickerNeverPainted();
     void closingThePickerEndsTheProgram();
@@ -146,6 +206,21 @@ private slots:
     void secondStartReachesTheFirst();
     void onlyTheWordActivateBringsThePickerBack_data();
     void onlyTheWordActivateBringsThePickerBack();
+    void oneCopyPerDisplay_data();
+    void oneCopyPerDisplay();
+    void onlyAPrivateFolderHoldsTheSocket_data();
+    void onlyAPrivateFolderHoldsTheSocket();
+    void plantedPlacesAreNotUsed_data();
+    void plantedPlacesAreNotUsed();
+    void anotherUsersListenerIsNotTold_data();
+    void anotherUsersListenerIsNotTold();
+    void anotherUsersRequestIsRefused_data();
+    void anotherUsersRequestIsRefused();
+    void idleConnectionsAreBoundedAndDropped_data();
+    void idleConnectionsAreBoundedAndDropped();
+    void socketIsRemovedWhenTheCopyEnds();
+    void endRemovesTheSocketBeforeLeaving_data();
+    void endRemovesTheSocketBeforeLeaving();
 };
 
 void tst_App::firstRunStartsEmpty()
@@ -441,6 +516,48 @@ void tst_App::deletedPictureGivesAnEmptySlotAndPath()
     QVERIFY(f.messages.isEmpty());
 }
 
+void tst_App::storedSpecialFilesNeverHoldTheStart_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("cubeAtStart");
+    QTest::newRow("pipe with no writer") << "fifo" << false;
+    QTest::newRow("pipe, cube at start") << "fifo" << true;
+    QTest::newRow("device") << "device" << false;
+    QTest::newRow("folder named like a picture") << "folder" << false;
+}
+
+// A stored path that is no regular file (a pipe nobody writes would block a read for
+// ever) empties its slot and its path at once, with or without the cube at start-up; the
+// other slots load as usual.
+void tst_App::storedSpecialFilesNeverHoldTheStart()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, cubeAtStart);
+    apptest::Fixture f;
+    const QString kept = f.picture("kept.jpg", QSize(100, 100), Qt::blue);
+    QString special = QDir(f.pictures.path()).filePath("special.jpg");
+    if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(special).constData(), 0600), 0);
+    else if (kind == "device")
+        special = "/dev/zero";
+    else
+        QVERIFY(QDir().mkpath(special));
+    f.store(Entry::Image0, special);
+    f.store(Entry::Image6, special);
+    f.store(Entry::Image1, kept);
+    if (cubeAtStart)
+        f.store(Entry::Startup, "1");
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(bool(f.cube), cubeAtStart);
+    QVERIFY(picker.Image1[0]->picture().isNull());
+    QVERIFY(picker.Image1[6]->picture().isNull());
+    QCOMPARE(picker.sidePaths[0], QString());
+    QVERIFY(!picker.Image1[1]->picture().isNull());
+    QCOMPARE(picker.sidePaths[1], kept);
+    QVERIFY(f.messages.isEmpty());
+}
+
 void tst_App::badStoredValuesLeaveControlsAsDesigned_data()
 {
     QTest::addColumn<QString>("startup");
@@ -733,6 +850,42 @@ void tst_App::unwritableSideFileStopsWithOneMessage()
     QVERIFY(!storedKey("Startup/Value"));
 }
 
+void tst_App::unreadableSettingsAreSaidOnceAtStart_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("a settings file of 2 MB") << "large" << "larger than 1 MB";
+    QTest::newRow("a folder in its place") << "folder" << "it is a folder, not a file";
+}
+
+void tst_App::unreadableSettingsAreSaidOnceAtStart()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, says);
+    apptest::Fixture f;
+    f.store(Entry::Startup, "1"); // would run the cube at once, were it read
+    const QString name = host::SettingsStore::fileName("Vexorin");
+    if (kind == "large") {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::Append) && file.resize(2 * 1024 * 1024));
+    } else {
+        QVERIFY(QFile::remove(name) && QDir().mkpath(name));
+    }
+    host::SettingsStore::reset();
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(f.messages.size(), 1);
+    QVERIFY2(f.messages.first().contains(QDir::toNativeSeparators(name)) && f.messages.first().contains(says),
+             qPrintable(f.messages.first()));
+    QVERIFY(!picker.Check1->isChecked());
+    QVERIFY(f.cube == nullptr);
+    // "Show Cube" says again what stops the settings from being saved.
+    QTest::mouseClick(picker.showCube, Qt::LeftButton);
+    QCOMPARE(f.messages.size(), kind == "folder" ? 2 : 1);
+    if (kind == "folder")
+        QVERIFY2(f.messages.last().contains(says), qPrintable(f.messages.last()));
+}
+
 void tst_App::exitWithoutShowCubeKeepsTheStore()
 {
     apptest::Fixture f;
@@ -997,6 +1150,11 @@ void tst_App::onlyTheWordActivateBringsThePickerBack_data()
     QTest::newRow("another word") << QByteArray("quit\n") << 0;
     QTest::newRow("nothing, then hanging up") << QByteArray() << 0;
     QTest::newRow("a flood without a line end") << QByteArray(4096, 'a') << 0;
+    QTest::newRow("the word with more after it") << QByteArray("activateXYZ\n") << 0;
+    QTest::newRow("the word with more, then hanging up") << QByteArray("activateXYZ") << 0;
+    QTest::newRow("part of the word, then hanging up") << QByteArray("activat") << 0;
+    QTest::newRow("the word after a blank") << QByteArray(" activate\n") << 0;
+    QTest::newRow("the word, then a second line") << QByteArray("activate\nquit\n") << 1;
 }
 
 void tst_App::onlyTheWordActivateBringsThePickerBack()
@@ -1022,6 +1180,374 @@ void tst_App::onlyTheWordActivateBringsThePickerBack()
     QTRY_COMPARE(::recv(fd, &rest, 1, MSG_DONTWAIT), ssize_t(0));
     ::close(fd);
     QCOMPARE(seen, activations);
+}
+
+void tst_App::oneCopyPerDisplay_data()
+{
+    QTest::addColumn<QString>("platform");
+    QTest::addColumn<QByteArray>("display");
+    QTest::addColumn<QByteArray>("wayland");
+    QTest::addColumn<QString>("key");
+    QTest::newRow("the same X display") << "xcb" << QByteArray(":11") << QByteArray() << "x11";
+    QTest::newRow("its first screen") << "xcb" << QByteArray(":11.0") << QByteArray() << "x11";
+    QTest::newRow("through the unix host") << "xcb" << QByteArray("unix:11.1") << QByteArray() << "x11";
+    QTest::newRow("another X display") << "xcb" << QByteArray(":12") << QByteArray() << "x12";
+    QTest::newRow("a remote X display") << "xcb" << QByteArray("pc2:11.0") << QByteArray() << "x-pc2-11";
+    QTest::newRow("a Wayland socket") << "wayland" << QByteArray(":11") << QByteArray("wayland-1") << "wayland-wayland-1";
+    QTest::newRow("the default Wayland socket") << "wayland-egl" << QByteArray() << QByteArray() << "wayland-wayland-0";
+    QTest::newRow("a Wayland socket by path") << "wayland" << QByteArray() << QByteArray("/run/user/7/wayland-1")
+                                              << "wayland-_run_user_7_wayland-1";
+    QTest::newRow("a host name that is a path") << "xcb" << QByteArray("../../etc:11") << QByteArray()
+                                                << "x-_._.._etc-11";
+    QTest::newRow("no display") << "offscreen" << QByteArray() << QByteArray() << "offscreen";
+}
+
+void tst_App::oneCopyPerDisplay()
+{
+    QFETCH(QString, platform);
+    QFETCH(QByteArray, display);
+    QFETCH(QByteArray, wayland);
+    QFETCH(QString, key);
+    QCOMPARE(app::SingleInstance::displayKey(platform, display, wayland), key);
+
+    // A copy runs on :11; this start is swallowed by it only when it is on :11 too.
+    QTemporaryDir runtime;
+    const auto socketFor = [&](const QString &k) { return runtime.filePath(QStringLiteral("vexorin-%1.socket").arg(k)); };
+    app::SingleInstance running(socketFor(app::SingleInstance::displayKey("xcb", ":11", "")));
+    QCOMPARE(running.start(), app::SingleInstance::First);
+    app::SingleInstance::Outcome outcome = app::SingleInstance::Alone;
+    std::unique_ptr<QThread> other(QThread::create([&] { outcome = app::SingleInstance(socketFor(key)).start(); }));
+    other->start();
+    QTRY_VERIFY(other->isFinished());
+    QCOMPARE(outcome, key == "x11" ? app::SingleInstance::Forwarded : app::SingleInstance::First);
+}
+
+void tst_App::onlyAPrivateFolderHoldsTheSocket_data()
+{
+    QTest::addColumn<QString>("runtime"); // how $XDG_RUNTIME_DIR is
+    QTest::addColumn<QString>("own");     // how "vexorin-<uid>" in the temporary folder is
+    QTest::addColumn<QString>("chosen");  // "runtime", "own" or "" (none: run unguarded)
+    QTest::newRow("a private runtime folder") << "private" << "missing" << "runtime";
+    QTest::newRow("no runtime folder") << "unset" << "missing" << "own";
+    QTest::newRow("a runtime folder the group may read") << "open" << "missing" << "own";
+    QTest::newRow("a runtime folder that is a link") << "link" << "missing" << "own";
+    QTest::newRow("a runtime folder of another user") << "another user's" << "missing" << "own";
+    QTest::newRow("our own folder made before") << "unset" << "private" << "own";
+    QTest::newRow("a folder of our name open to all") << "unset" << "open" << "";
+    QTest::newRow("a folder of our name that is a link") << "unset" << "link" << "";
+    QTest::newRow("a folder of our name made by another user") << "unset" << "another user's" << "";
+}
+
+void tst_App::onlyAPrivateFolderHoldsTheSocket()
+{
+    QFETCH(QString, runtime);
+    QFETCH(QString, own);
+    QFETCH(QString, chosen);
+    if ((runtime == "another user's" || own == "another user's") && ::geteuid() != 0)
+        QSKIP("acting as another user needs root");
+    QTemporaryDir temp;
+    QTemporaryDir elsewhere; // a private folder of ours that links point at
+    const QString runtimeFolder = temp.filePath("runtime");
+    const QString ownFolder = temp.filePath(QStringLiteral("vexorin-%1").arg(::geteuid()));
+    // Makes `folder` as `how` says.
+    const auto make = [&](const QString &folder, const QString &how) {
+        const QByteArray name = QFile::encodeName(folder);
+        if (how == "link")
+            return ::symlink(QFile::encodeName(elsewhere.path()).constData(), name.constData()) == 0;
+        if (how == "missing" || how == "unset")
+            return true;
+        const mode_t mode = how == "private" ? 0700 : how == "open" ? 0777 : 0700;
+        return ::mkdir(name.constData(), mode) == 0 && ::chmod(name.constData(), mode) == 0
+               && (how != "another user's" || ::chown(name.constData(), kOtherUser, kOtherUser) == 0);
+    };
+    QVERIFY(make(runtimeFolder, runtime));
+    QVERIFY(make(ownFolder, own));
+
+    const QString folder = app::SingleInstance::privateFolder(runtime == "unset" ? QByteArray() : QFile::encodeName(runtimeFolder),
+                                                              temp.path());
+    QCOMPARE(folder, chosen == "runtime" ? runtimeFolder : chosen == "own" ? ownFolder : QString());
+    if (!folder.isEmpty()) {
+        struct stat st{};
+        QVERIFY(::lstat(QFile::encodeName(folder).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 0777, mode_t(0700));
+    }
+}
+
+void tst_App::plantedPlacesAreNotUsed_data()
+{
+    QTest::addColumn<QString>("plant");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("a socket folder all may write") << "open folder" << int(app::SingleInstance::Alone);
+    QTest::newRow("a shared sticky socket folder") << "sticky folder" << int(app::SingleInstance::Alone);
+    QTest::newRow("a lock that links to a missing file") << "lock to missing" << int(app::SingleInstance::Alone);
+    QTest::newRow("a lock that links to a file") << "lock to file" << int(app::SingleInstance::Alone);
+    // The link is replaced, not followed: whatever listens behind it is not told.
+    QTest::newRow("a socket that links to a listener") << "socket to listener" << int(app::SingleInstance::First);
+    // A copy that takes the request but never answers is stuck: the start runs on its own.
+    QTest::newRow("a copy that does not answer") << "stuck copy" << int(app::SingleInstance::Alone);
+}
+
+void tst_App::plantedPlacesAreNotUsed()
+{
+    QFETCH(QString, plant);
+    QFETCH(int, outcome);
+    QTemporaryDir runtime;
+    QTemporaryDir victim;
+    const QString path = runtime.filePath("vexorin-x0.socket");
+    const QString target = victim.filePath(plant == "socket to listener" ? "listener.socket" : "target");
+    if (plant == "open folder" || plant == "sticky folder")
+        QVERIFY(::chmod(QFile::encodeName(runtime.path()).constData(), plant == "open folder" ? 0777 : 01777) == 0);
+    if (plant == "lock to file")
+        QVERIFY(apptest::writeBytes(target, "victim"));
+    if (plant.startsWith("lock"))
+        QVERIFY(QFile::link(target, path + ".lock"));
+    std::unique_ptr<app::SingleInstance> listener;
+    int heard = 0;
+    if (plant == "socket to listener") {
+        listener = std::make_unique<app::SingleInstance>(target);
+        listener->setActivationHandler([&] { ++heard; });
+        QCOMPARE(listener->start(), app::SingleInstance::First);
+        QVERIFY(QFile::link(target, path));
+    }
+
+    const int stuck = plant == "stuck copy" ? ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0) : -1;
+    if (stuck >= 0) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        std::copy(name.begin(), name.end(), address.sun_path);
+        QVERIFY(::bind(stuck, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0);
+        QVERIFY(::listen(stuck, 4) == 0);
+    }
+    app::SingleInstance::Outcome got = app::SingleInstance::First;
+    std::unique_ptr<QThread> other(QThread::create([&] { got = app::SingleInstance(path).start(); }));
+    other->start();
+    QTRY_VERIFY(other->isFinished());
+    QCOMPARE(int(got), outcome);
+    if (stuck >= 0)
+        ::close(stuck);
+    QTest::qWait(50);
+    QCOMPARE(heard, 0);
+    // Nothing was made or changed behind a link, nor in a folder others may write.
+    QCOMPARE(fileBytes(target), plant == "lock to file" ? QByteArray("victim") : QByteArray());
+    if (plant == "lock to missing")
+        QVERIFY(!QFileInfo::exists(target));
+    if (plant.endsWith("folder"))
+        QCOMPARE(QDir(runtime.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System), QStringList());
+}
+
+void tst_App::anotherUsersListenerIsNotTold_data()
+{
+    QTest::addColumn<bool>("otherUser");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<int>("heard"); // bytes the listener received
+    QTest::newRow("a listener of this user") << false << int(app::SingleInstance::Forwarded) << 9;
+    QTest::newRow("a listener of another user") << true << int(app::SingleInstance::Alone) << 0;
+}
+
+void tst_App::anotherUsersListenerIsNotTold()
+{
+    QFETCH(bool, otherUser);
+    QFETCH(int, outcome);
+    QFETCH(int, heard);
+    if (otherUser && ::geteuid() != 0)
+        QSKIP("acting as another user needs root");
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("vexorin-x0.socket");
+    const QByteArray name = QFile::encodeName(path);
+    int ready[2];
+    QVERIFY(::pipe(ready) == 0);
+    // The socket file is made as this user; only the listening process is someone else's.
+    const pid_t child = inChild([&] {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::copy(name.begin(), name.end(), address.sun_path);
+        if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) != 0)
+            return 100;
+        if (otherUser && ::seteuid(kOtherUser) != 0)
+            return 101;
+        if (::listen(fd, 4) != 0 || ::write(ready[1], "r", 1) != 1)
+            return 102;
+        pollfd watched{fd, POLLIN, 0};
+        if (::poll(&watched, 1, 5000) != 1)
+            return 103;
+        const int client = ::accept(fd, nullptr, nullptr);
+        // Read up to the line end or the hang-up, then hang up, as a copy does.
+        char said[64];
+        ssize_t total = 0, n = 0;
+        while ((n = ::recv(client, said + total, sizeof(said) - size_t(total), 0)) > 0) {
+            total += n;
+            if (said[total - 1] == '\n' || total == sizeof(said))
+                break;
+        }
+        return int(total);
+    });
+    char r = 0;
+    QCOMPARE(::read(ready[0], &r, 1), ssize_t(1));
+    ::close(ready[0]);
+    ::close(ready[1]);
+    QCOMPARE(int(app::SingleInstance(path).start()), outcome);
+    QCOMPARE(childStatus(child), heard);
+}
+
+void tst_App::anotherUsersRequestIsRefused_data()
+{
+    QTest::addColumn<bool>("otherUser");
+    QTest::addColumn<int>("activations");
+    QTest::newRow("a start of this user") << false << 1;
+    QTest::newRow("a start of another user") << true << 0;
+}
+
+void tst_App::anotherUsersRequestIsRefused()
+{
+    QFETCH(bool, otherUser);
+    QFETCH(int, activations);
+    if (otherUser && ::geteuid() != 0)
+        QSKIP("acting as another user needs root");
+    QTemporaryDir runtime;
+    app::SingleInstance first(runtime.filePath("vexorin-x0.socket"));
+    int seen = 0;
+    first.setActivationHandler([&] { ++seen; });
+    QCOMPARE(first.start(), app::SingleInstance::First);
+    const QString path = first.socketPath();
+    // Another user as the copy sees it: the file checks are still made as this user, so the
+    // request gets through the folder; only the peer's credentials tell who it is.
+    const pid_t child = inChild([&] {
+        if (otherUser && (::seteuid(kOtherUser) != 0 || (::setfsuid(0), ::setfsuid(0)) != 0))
+            return 100;
+        const int fd = connectTo(path);
+        if (fd < 0)
+            return 101;
+        if (::send(fd, "activate\n", 9, MSG_NOSIGNAL) != 9)
+            return 102;
+        char rest;
+        pollfd watched{fd, POLLIN, 0};
+        // Hung up on, read or not.
+        return ::poll(&watched, 1, 3000) == 1 && ::recv(fd, &rest, 1, 0) <= 0 ? 0 : 103;
+    });
+    QCOMPARE(childStatus(child), 0);
+    QTest::qWait(50);
+    QCOMPARE(seen, activations);
+}
+
+void tst_App::idleConnectionsAreBoundedAndDropped_data()
+{
+    QTest::addColumn<bool>("outOfDescriptors");
+    QTest::newRow("descriptors to spare") << false;
+    QTest::newRow("no descriptor left") << true;
+}
+
+void tst_App::idleConnectionsAreBoundedAndDropped()
+{
+    QFETCH(bool, outOfDescriptors);
+    QTemporaryDir runtime;
+    app::SingleInstance first(runtime.filePath("vexorin-x0.socket"));
+    int seen = 0;
+    first.setActivationHandler([&] { ++seen; });
+    QCOMPARE(first.start(), app::SingleInstance::First);
+    const QByteArray name = QFile::encodeName(first.socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::copy(name.begin(), name.end(), address.sun_path);
+
+    // Forty would-be clients that connect and say nothing; those beyond the queue are
+    // turned away by the system.
+    std::vector<int> idle;
+    for (int i = 0; i < 40; ++i)
+        idle.push_back(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    const int before = openDescriptors();
+    rlimit limit{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &limit) == 0);
+    if (outOfDescriptors) {
+        const int lowestFree = ::dup(0);
+        ::close(lowestFree);
+        const rlimit none{rlim_t(lowestFree), limit.rlim_max};
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &none) == 0);
+    }
+    std::vector<int> connected;
+    for (const int fd : idle) {
+        if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)) == 0)
+            connected.push_back(fd);
+    }
+    QVERIFY(connected.size() >= 2);
+
+    // The copy takes in a few at most, and waits without spinning.
+    rusage start{}, end{};
+    ::getrusage(RUSAGE_SELF, &start);
+    QTest::qWait(500);
+    ::getrusage(RUSAGE_SELF, &end);
+    const auto ms = [](const rusage &u) {
+        return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1000.0 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1000.0;
+    };
+    QVERIFY2(ms(end) - ms(start) < 200, qPrintable(QString::number(ms(end) - ms(start))));
+    QVERIFY(openDescriptors() <= before + (outOfDescriptors ? 0 : app::SingleInstance::kMaxClients));
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &limit) == 0);
+
+    // Each is dropped once idle, and a real start is heard after them.
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(connected.begin(), connected.end(),
+                                         [](int fd) {
+                                             char c;
+                                             return ::recv(fd, &c, 1, MSG_DONTWAIT) == 0;
+                                         }),
+                             15000);
+    for (const int fd : idle)
+        ::close(fd);
+    QCOMPARE(seen, 0);
+    app::SingleInstance::Outcome second = app::SingleInstance::Alone;
+    std::unique_ptr<QThread> other(QThread::create([&] { second = app::SingleInstance(first.socketPath()).start(); }));
+    other->start();
+    QTRY_COMPARE(seen, 1);
+    QVERIFY(other->wait(5000));
+    QCOMPARE(second, app::SingleInstance::Forwarded);
+}
+
+void tst_App::socketIsRemovedWhenTheCopyEnds()
+{
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("vexorin-x0.socket");
+    auto first = std::make_unique<app::SingleInstance>(path);
+    QCOMPARE(first->start(), app::SingleInstance::First);
+    QVERIFY(QFileInfo::exists(path));
+    first->removeSocket();
+    QVERIFY(!QFileInfo::exists(path));
+    // A copy whose socket another copy has since replaced leaves the new one in place.
+    auto second = std::make_unique<app::SingleInstance>(path);
+    QCOMPARE(second->start(), app::SingleInstance::First);
+    QVERIFY(QFile::remove(path));
+    auto third = std::make_unique<app::SingleInstance>(path);
+    QCOMPARE(third->start(), app::SingleInstance::First);
+    second.reset();
+    QVERIFY(QFileInfo::exists(path));
+    third.reset();
+    QVERIFY(!QFileInfo::exists(path));
+}
+
+void tst_App::endRemovesTheSocketBeforeLeaving_data()
+{
+    QTest::addColumn<bool>("throughEnd");
+    QTest::newRow("ended through End") << true;
+    QTest::newRow("killed") << false; // replaced by the next start
+}
+
+void tst_App::endRemovesTheSocketBeforeLeaving()
+{
+    QFETCH(bool, throughEnd);
+    QTemporaryDir runtime;
+    const QString path = runtime.filePath("vexorin-x0.socket");
+    // End leaves the process at once, so the copy runs in a child of its own.
+    const pid_t child = inChild([&] {
+        app::SingleInstance instance(path);
+        if (instance.start() != app::SingleInstance::First)
+            return 100;
+        host::atEnd([&instance] { instance.removeSocket(); });
+        if (throughEnd)
+            host::End();
+        ::_exit(0);
+        return 0;
+    });
+    QCOMPARE(childStatus(child), 0);
+    QCOMPARE(QFileInfo::exists(path), !throughEnd);
 }
 
 QTEST_MAIN(tst_App)

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <set>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace {
 QImage solid(QSize size, QColor colour)
@@ -80,6 +81,10 @@ private slots:
     void emptySlotsGetNumberedFacesOfTheirOwnColour();
     void sideFileHasTheExactLayout();
     void sideFileThatCannotBeWrittenKeepsTheOldOne();
+    void sideFileReplacesALinkInItsPlace_data();
+    void sideFileReplacesALinkInItsPlace();
+    void folderInASideFilesPlaceIsAFailure_data();
+    void folderInASideFilesPlaceIsAFailure();
     void reducedJpegStaysCloseToTheFullAverage();
     void reducedPicturesAreSmall_data();
     void reducedPicturesAreSmall();
@@ -92,6 +97,14 @@ private slots:
     void damagedJpegsAreLeftToTheReader_data();
     void damagedJpegsAreLeftToTheReader();
     void everyCutOfAJpegIsSafe();
+    void hostileFilesAreRefusedBeforeDecoding_data();
+    void hostileFilesAreRefusedBeforeDecoding();
+    void onlyRegularFilesAreRead_data();
+    void onlyRegularFilesAreRead();
+    void metadataNeverReachesTheReader_data();
+    void metadataNeverReachesTheReader();
+    void topDownBmpsLoadUpright_data();
+    void topDownBmpsLoadUpright();
     void sidesComposedTogetherMatchOneByOne();
     void picturesOfAnyShapeLoadSmall_data();
     void picturesOfAnyShapeLoadSmall();
@@ -319,6 +332,71 @@ void tst_Compose::sideFileThatCannotBeWrittenKeepsTheOldOne()
     QCOMPARE(old.readAll(), before);
 }
 
+void tst_Compose::sideFileReplacesALinkInItsPlace_data()
+{
+    QTest::addColumn<QString>("pointsAt");
+    QTest::newRow("a file of someone's") << "file";
+    QTest::newRow("a file not yet there") << "missing";
+    QTest::newRow("a folder") << "folder";
+}
+
+// Someone who could write in the side files' folder leaves a link where a side file goes:
+// the side replaces the link, and what it pointed at is left as it was.
+void tst_Compose::sideFileReplacesALinkInItsPlace()
+{
+    QFETCH(QString, pointsAt);
+    QTemporaryDir sides;
+    QTemporaryDir victim;
+    const QString target = victim.filePath("target");
+    if (pointsAt == "file")
+        QVERIFY(apptest::writeBytes(target, "the victim's own"));
+    else if (pointsAt == "folder")
+        QVERIFY(QDir().mkpath(target));
+    const QString name = app::sideFileName(sides.path(), 1);
+    QVERIFY(QFile::link(target, name));
+    QString reason;
+    QVERIFY2(app::writeSideFile(name, solid(QSize(256, 256), Qt::green), &reason), qPrintable(reason));
+    const QFileInfo side(name);
+    QVERIFY(!side.isSymLink());
+    QCOMPARE(side.size(), qint64(196662));
+    if (pointsAt == "file") {
+        QFile kept(target);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), QByteArray("the victim's own"));
+    }
+    QCOMPARE(QFileInfo(target).exists(), pointsAt != "missing");
+    QCOMPARE(QDir(victim.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             pointsAt == "missing" ? QStringList() : QStringList{"target"});
+    if (pointsAt == "folder")
+        QVERIFY(QDir(target).isEmpty());
+}
+
+void tst_Compose::folderInASideFilesPlaceIsAFailure_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("an empty folder") << true;
+    QTest::newRow("a folder with a file in it") << false;
+}
+
+// The new side is written in full beside its place, and only the last step, putting it
+// in place, is refused: that is a failure with the system's reason, and nothing is left.
+void tst_Compose::folderInASideFilesPlaceIsAFailure()
+{
+    QFETCH(bool, empty);
+    QTemporaryDir sides;
+    const QString name = app::sideFileName(sides.path(), 2);
+    QVERIFY(QDir().mkpath(name));
+    if (!empty)
+        QVERIFY(apptest::writeBytes(name + QStringLiteral("/kept.txt"), "mine"));
+    QString reason;
+    QVERIFY(!app::writeSideFile(name, solid(QSize(256, 256), Qt::green), &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(QFileInfo(name).isDir());
+    QCOMPARE(QDir(sides.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"Side 2.bmp"});
+    QCOMPARE(QDir(name).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             empty ? QStringList() : QStringList{"kept.txt"});
+}
+
 void tst_Compose::reducedJpegStaysCloseToTheFullAverage()
 {
     QTemporaryDir dir;
@@ -450,7 +528,7 @@ void tst_Compose::hugeOrBrokenPicturesAreRefused()
         QVERIFY2(loaded.error.contains("too large"), qPrintable(loaded.error)); // judged before decoding
     if (name == "cut.bmp")
         QVERIFY2(loaded.image.isNull() && loaded.error.contains("truncated"), qPrintable(loaded.error));
-    // Refused, or (a truncated JPEG) decoded as far as it goes: never a huge image.
+    // Refused (a truncated JPEG too), never a huge image.
     if (loaded.image.isNull())
         QVERIFY(!loaded.error.isEmpty());
     else
@@ -471,14 +549,17 @@ void tst_Compose::eighthJpegMatchesTheReader_data()
     QTest::newRow("flat 4:2:2, restart every 5") << apptest::flatBlockJpeg(161, 97, {0x21, 0x11, 0x11}, 5) << 0 << 0.0;
     QTest::newRow("flat 4:4:0") << apptest::flatBlockJpeg(100, 99, {0x12, 0x11, 0x11}, 0) << 0 << 0.0;
     QTest::newRow("flat 4:2:0, one unit per interval") << apptest::flatBlockJpeg(48, 40, {0x22, 0x11, 0x11}, 1) << 0 << 0.0;
-    // Real AC data to skip. Grey is exact; for 4:2:0 the reader scales each chroma block to
-    // 2 x 2 pixels through a reduced inverse transform, where this decoder spreads the
-    // block's mean (its DC) over them: closer to the area average, a few levels off the
-    // reader (measured: up to 13 levels, 3.2 on average, on these detailed pictures).
+    // Real AC data to skip (for grey and luma) or to decode (4:2:0 chroma, which the reader
+    // scales to 2 x 2 pixels a block): exact in every case.
     QTest::newRow("photo grey 1001 x 777")
         << jpegBytes(apptest::photoLike(1001, 777).convertToFormat(QImage::Format_Grayscale8)) << 0 << 0.0;
-    QTest::newRow("photo 4:2:0 1200 x 900") << jpegBytes(apptest::photoLike(1200, 900)) << 16 << 4.0;
-    QTest::newRow("photo 4:2:0 999 x 1333, quality 75") << jpegBytes(apptest::photoLike(999, 1333, 5), 75) << 16 << 4.0;
+    QTest::newRow("photo 4:2:0 1200 x 900") << jpegBytes(apptest::photoLike(1200, 900)) << 0 << 0.0;
+    QTest::newRow("photo 4:2:0 999 x 1333, quality 75") << jpegBytes(apptest::photoLike(999, 1333, 5), 75) << 0 << 0.0;
+    // Colour that changes every 8 pixels: one chroma value per 16 x 16 pixels would be off
+    // by up to 246 levels here.
+    QTest::newRow("8-pixel colour blocks 4:2:0") << jpegBytes(apptest::colourBlocks(1024, 768, 8)) << 0 << 0.0;
+    QTest::newRow("8-pixel colour blocks 4:2:0, odd size, quality 60")
+        << jpegBytes(apptest::colourBlocks(1001, 777, 8, 9), 60) << 0 << 0.0;
 }
 
 // At an eighth the DC decoder gives the reader's picture (with its fast settings).
@@ -523,7 +604,7 @@ void tst_Compose::damagedJpegsAreLeftToTheReader_data()
     const QByteArray flat = apptest::flatBlockJpeg(160, 120, {0x22, 0x11, 0x11}, 4);
     const qsizetype scan = photo.indexOf(QByteArray("\xFF\xDA", 2));
     QTest::newRow("whole") << photo << true;
-    QTest::newRow("end marker missing") << photo.chopped(2) << true;
+    QTest::newRow("end marker missing") << photo.chopped(2) << false;
     QTest::newRow("cut in the header") << photo.left(scan - 100) << false;
     QTest::newRow("cut at a third") << photo.left(photo.size() / 3) << false;
     QTest::newRow("cut near the end") << photo.chopped(40) << false;
@@ -553,16 +634,189 @@ void tst_Compose::damagedJpegsAreLeftToTheReader()
     QVERIFY(!loaded.image.isNull() || !loaded.error.isEmpty());
 }
 
-// Only the end-of-image marker may be missing; a file cut anywhere before it is refused.
+// A file cut anywhere, even just before its end-of-image marker, is refused.
 void tst_Compose::everyCutOfAJpegIsSafe()
 {
     for (const QByteArray &whole : {apptest::flatBlockJpeg(40, 24, {0x22, 0x11, 0x11}, 2),
                                     jpegBytes(apptest::photoLike(48, 40), 75)}) {
         for (qsizetype n = 0; n <= whole.size(); ++n) {
             const QByteArray cut = whole.left(n); // a copy: reads past it are caught
-            QCOMPARE(!host::decodeJpegEighth(cut).isNull(), n >= whole.size() - 2);
+            QCOMPARE(!host::decodeJpegEighth(cut).isNull(), n == whole.size());
         }
     }
+}
+
+void tst_Compose::hostileFilesAreRefusedBeforeDecoding_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<qint64>("size"); // the file's size when larger than its bytes (sparse)
+    QTest::addColumn<QString>("reason");
+    const QByteArray progressive = jpegBytes(apptest::photoLike(64, 64), 90, true);
+    QTest::newRow("progressive jpeg, last scan 300 times more")
+        << apptest::withLastScanRepeated(progressive, 300) << "scans.jpg" << qint64(0) << "more scans";
+    // Few bytes, but every scan passes every block of the 4000 x 4000 claimed.
+    QTest::newRow("progressive jpeg 4000 x 4000, last scan 150 times more")
+        << apptest::withLastScanRepeated(apptest::progressiveJpegClaiming(4000, 4000), 150) << "work.jpg" << qint64(0)
+        << "too long";
+    const QByteArray a = jpegBytes(apptest::photoLike(240, 160)), b = jpegBytes(apptest::photoLike(160, 120));
+    QTest::newRow("jpeg, a second frame after its scan") << apptest::withSecondFrame(a, b) << "two.jpg" << qint64(0)
+                                                         << "two frame headers";
+    QTest::newRow("jpeg start, then 4 GB of nothing")
+        << QByteArray("\xFF\xD8", 2) << "sparse.jpg" << (qint64(4) << 30) << "no marker";
+    // One rule for every format: a file that ends before its pixels do is refused.
+    QTest::newRow("jpeg cut in half") << a.left(a.size() / 2) << "cut.jpg" << qint64(0) << "truncated";
+    QTest::newRow("jpeg without its end marker") << a.chopped(2) << "cut.jpg" << qint64(0) << "truncated";
+    QTest::newRow("progressive jpeg cut in half") << progressive.left(progressive.size() / 2) << "cut.jpg" << qint64(0)
+                                                  << "truncated";
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    apptest::photoLike(64, 64).save(&buffer, "PNG");
+    QTest::newRow("png cut in half") << png.left(png.size() / 2) << "cut.png" << qint64(0) << "truncated";
+    QTest::newRow("png without its end chunk") << png.chopped(12) << "cut.png" << qint64(0) << "truncated";
+    QTest::newRow("gif cut in its picture") << apptest::gifClaiming(8, 8).chopped(3) << "cut.gif" << qint64(0)
+                                            << "truncated";
+    QTest::newRow("gif without a picture") << apptest::gifClaiming(8, 8).left(6 + 7 + 6) + ';' << "none.gif"
+                                           << qint64(0) << "no picture";
+    QTest::newRow("bmp cut in half") << cubetest::bitmapFile(64, 64).left(64 * 64 * 3 / 2) << "cut.bmp" << qint64(0)
+                                     << "truncated";
+}
+
+// Files made to cost time or to end early are refused from their structure alone, with
+// the reason, by both JPEG decoders alike.
+void tst_Compose::hostileFilesAreRefusedBeforeDecoding()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QFETCH(qint64, size);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(apptest::writeBytes(path, bytes));
+    if (size)
+        QVERIFY(QFile::resize(path, size));
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(16, 16));
+    QVERIFY(loaded.image.isNull());
+    QVERIFY2(loaded.error.contains(reason), qPrintable(loaded.error));
+    if (name.endsWith(".jpg"))
+        QVERIFY(host::decodeJpegEighth(bytes).isNull());
+}
+
+void tst_Compose::onlyRegularFilesAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("pipe with no writer") << "fifo";
+    QTest::newRow("link to a pipe") << "link";
+    QTest::newRow("device") << "device";
+    QTest::newRow("folder") << "folder";
+}
+
+// Reading a pipe nobody writes would wait for ever, a device may never end: only regular
+// files are opened, and a link is judged by what it leads to.
+void tst_Compose::onlyRegularFilesAreRead()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString path = dir.filePath("special.jpg");
+    if (kind == "fifo" || kind == "link")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    if (kind == "link") {
+        QVERIFY(QFile::link(path, dir.filePath("link.jpg")));
+        path = dir.filePath("link.jpg");
+    } else if (kind == "device") {
+        path = "/dev/zero";
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkpath(path));
+    }
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize(256, 256));
+    QVERIFY(loaded.image.isNull());
+    QCOMPARE(loaded.error, QString("it is not a regular file"));
+}
+
+void tst_Compose::metadataNeverReachesTheReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("natural");
+    const QImage photo = apptest::photoLike(120, 80);
+    const QByteArray jpeg = jpegBytes(photo);
+    QTest::newRow("jpeg with 200 comments of 60 KB") << apptest::withJpegSegments(jpeg, 0xFE, 200, 60000) << "c.jpg"
+                                                      << QSize(120, 80);
+    QTest::newRow("jpeg with XMP and a profile")
+        << apptest::withJpegSegments(apptest::withJpegSegments(jpeg, 0xE1, 3, 50000, "http://ns.adobe.com/xap/1.0/"),
+                                     0xE2, 3, 50000, "ICC_PROFILE")
+        << "x.jpg" << QSize(120, 80);
+    // The EXIF block stays: it turns the picture.
+    QTest::newRow("turned jpeg with comments")
+        << apptest::withJpegSegments(apptest::jpegWithOrientation(photo, 6), 0xFE, 50, 60000) << "t.jpg"
+        << QSize(80, 120);
+    QTest::newRow("progressive jpeg with comments")
+        << apptest::withJpegSegments(jpegBytes(photo, 90, true), 0xFE, 50, 60000) << "p.jpg" << QSize(120, 80);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, "PNG");
+    const QByteArray text = apptest::pngChunk("tEXt", "Comment" + QByteArray(1, 0) + QByteArray(5 << 20, 'y'));
+    const QByteArray compressed = apptest::pngChunk("zTXt", "Title" + QByteArray(2, 0) + qCompress(QByteArray(5 << 20, 'z')).mid(4));
+    QTest::newRow("png with 5 MB of text, plain and compressed") << png.left(33) + text + compressed + png.mid(33)
+                                                                 << "t.png" << QSize(120, 80);
+}
+
+// Comments, text and profiles are left out of what the reader sees, so that it never holds
+// them in memory: the picture loads, with no text, and EXIF still turns it.
+void tst_Compose::metadataNeverReachesTheReader()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, name);
+    QFETCH(QSize, natural);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(name);
+    QVERIFY(apptest::writeBytes(path, bytes));
+    // Read by the reader: the picture is kept whole.
+    const host::LoadedPicture loaded = host::loadPicture(path, QSize());
+    QVERIFY2(!loaded.image.isNull(), qPrintable(loaded.error));
+    QCOMPARE(loaded.naturalSize, natural);
+    QCOMPARE(loaded.image.size(), natural);
+    QCOMPARE(loaded.image.textKeys(), QStringList());
+    if (name != "x.jpg") // Qt keeps no text of XMP and profiles, only their bytes
+        QCOMPARE(QImage(path).textKeys().isEmpty(), false); // the reader alone would keep them
+}
+
+void tst_Compose::topDownBmpsLoadUpright_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::newRow("8 bits, palette") << int(QImage::Format_Indexed8);
+    QTest::newRow("24 bits") << int(QImage::Format_RGB888);
+    QTest::newRow("32 bits") << int(QImage::Format_RGB32);
+}
+
+// A BMP stored top row first (negative height) gives the picture the usual bottom-up one
+// of the same pixels gives.
+void tst_Compose::topDownBmpsLoadUpright()
+{
+    QFETCH(int, format);
+    const QImage picture = apptest::photoLike(7, 5).convertToFormat(QImage::Format(format));
+    QByteArray bottomUp;
+    QBuffer buffer(&bottomUp);
+    buffer.open(QIODevice::WriteOnly);
+    QVERIFY(picture.save(&buffer, "BMP"));
+    const qint64 offset = qFromLittleEndian<quint32>(bottomUp.constData() + 10);
+    const qint64 height = qFromLittleEndian<qint32>(bottomUp.constData() + 22);
+    const qint64 stride = (bottomUp.size() - offset) / height;
+    QByteArray topDown = bottomUp.left(offset);
+    for (qint64 row = height - 1; row >= 0; --row)
+        topDown += bottomUp.mid(offset + row * stride, stride);
+    cubetest::putLe32(topDown, 22, quint32(-height));
+    QTemporaryDir dir;
+    QVERIFY(apptest::writeBytes(dir.filePath("up.bmp"), bottomUp));
+    QVERIFY(apptest::writeBytes(dir.filePath("down.bmp"), topDown));
+    const host::LoadedPicture up = host::loadPicture(dir.filePath("up.bmp"), QSize());
+    const host::LoadedPicture down = host::loadPicture(dir.filePath("down.bmp"), QSize());
+    QVERIFY2(!down.image.isNull(), qPrintable(down.error));
+    QCOMPARE(down.naturalSize, QSize(7, 5));
+    QCOMPARE(down.image.convertToFormat(QImage::Format_RGB32), up.image.convertToFormat(QImage::Format_RGB32));
+    QCOMPARE(down.image.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
 }
 
 // The six sides composed in parallel are the ones composed one at a time, in side order.

@@ -1,8 +1,11 @@
 // The settings entries: keys and sections as stored by earlier runs, defaults, conversions.
 #include "app_fixture.h"
 #include "app_state.h"
+#include "hostapp.h"
 
 #include <QSettings>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using app::Entry;
 
@@ -25,8 +28,13 @@ private slots:
     void batchWritesTheFileOnceAtTheEnd();
     void programFolderIsTheExecutablesOnlyWhenWritable_data();
     void programFolderIsTheExecutablesOnlyWhenWritable();
+    void ownFolderIsOneNoOneElseMayWrite_data();
+    void ownFolderIsOneNoOneElseMayWrite();
     void damagedFileRewrittenWholeIsNoFailure_data();
     void damagedFileRewrittenWholeIsNoFailure();
+    void fileThatIsNoSettingsFileIsSaidAndKept_data();
+    void fileThatIsNoSettingsFileIsSaidAndKept();
+    void storeIsNamedByItsCaller();
 };
 
 void tst_Settings::emptyStoreGivesEveryDefault()
@@ -155,14 +163,14 @@ void tst_Settings::batchWritesTheFileOnceAtTheEnd()
     f.store(Entry::Startup, "0");
     const QString file = host::SettingsStore::fileName("Vexorin");
     {
-        host::SettingsStore::Batch batch;
+        host::SettingsStore::Batch batch("Vexorin");
         f.store(Entry::Startup, "1");
         f.store(Entry::Image0, "/x.jpg");
         QCOMPARE(app::readEntry(Entry::Startup), QStringLiteral("1"));
         QFile onDisk(file);
         QVERIFY(onDisk.open(QIODevice::ReadOnly));
         QVERIFY(!onDisk.readAll().contains("x.jpg"));
-        QVERIFY(batch.commit("Vexorin"));
+        QVERIFY(batch.commit());
     }
     QSettings raw(file, QSettings::IniFormat);
     QCOMPARE(raw.value("Startup/Value").toString(), QStringLiteral("1"));
@@ -173,10 +181,10 @@ void tst_Settings::batchWritesTheFileOnceAtTheEnd()
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     qputenv("XDG_CONFIG_HOME", f.config.filePath("blocked").toUtf8());
-    host::SettingsStore::Batch failing;
+    host::SettingsStore::Batch failing("Vexorin");
     QVERIFY(app::writeEntry(Entry::Startup, "1"));
     QString reason;
-    QVERIFY(!failing.commit("Vexorin", &reason));
+    QVERIFY(!failing.commit(&reason));
     QVERIFY(!reason.isEmpty());
 }
 
@@ -203,6 +211,36 @@ void tst_Settings::programFolderIsTheExecutablesOnlyWhenWritable()
     QCOMPARE(choice.portable, portable);
 }
 
+void tst_Settings::ownFolderIsOneNoOneElseMayWrite_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("otherOwner");
+    QTest::addColumn<bool>("own");
+    QTest::newRow("closed to others") << 0700 << false << true;
+    QTest::newRow("others may read") << 0755 << false << true;
+    QTest::newRow("the group may write") << 0775 << false << false;
+    QTest::newRow("all may write") << 0777 << false << false;
+    QTest::newRow("shared and sticky") << 01777 << false << false;
+    QTest::newRow("another user's") << 0755 << true << false;
+}
+
+void tst_Settings::ownFolderIsOneNoOneElseMayWrite()
+{
+    QFETCH(int, mode);
+    QFETCH(bool, otherOwner);
+    QFETCH(bool, own);
+    if (otherOwner && ::geteuid() != 0)
+        QSKIP("acting as another user needs root");
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path());
+    QVERIFY(::chmod(name.constData(), mode_t(mode)) == 0);
+    if (otherOwner)
+        QVERIFY(::chown(name.constData(), 65534, 65534) == 0);
+    QCOMPARE(host::isOwnFolder(dir.path()), own);
+    QVERIFY(!host::isOwnFolder(dir.filePath("missing")));
+    ::chmod(name.constData(), 0700);
+}
+
 void tst_Settings::damagedFileRewrittenWholeIsNoFailure_data()
 {
     QTest::addColumn<QByteArray>("junk");
@@ -225,15 +263,110 @@ void tst_Settings::damagedFileRewrittenWholeIsNoFailure()
     file.write(junk);
     file.close();
     host::SettingsStore::reset();
-    host::SettingsStore::Batch batch;
+    host::SettingsStore::Batch batch("Vexorin");
     QVERIFY(app::writeEntry(Entry::Startup, "1"));
     QVERIFY(app::writeEntry(Entry::Image2, "/p.bmp"));
     QString reason;
-    QVERIFY2(batch.commit("Vexorin", &reason), qPrintable(reason));
+    QVERIFY2(batch.commit(&reason), qPrintable(reason));
     host::SettingsStore::reset();
     QCOMPARE(app::readEntry(Entry::Startup), QStringLiteral("1"));
     QCOMPARE(app::readEntry(Entry::Image2), QStringLiteral("/p.bmp"));
     QVERIFY(app::writeEntry(Entry::UseFrame, "1", &reason));
+}
+
+void tst_Settings::fileThatIsNoSettingsFileIsSaidAndKept_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("problem"); // how the store's complaint begins; empty: none
+    QTest::addColumn<bool>("writable");   // whether the next write succeeds
+    QTest::newRow("a file of 1 MB") << "file" << qint64(1024 * 1024) << "" << true;
+    QTest::newRow("a file over 1 MB") << "file" << qint64(1024 * 1024 + 1) << "it was larger than 1 MB, and is kept as" << true;
+    QTest::newRow("a file of 200 MB") << "file" << qint64(200) * 1024 * 1024 << "it was larger than 1 MB, and is kept as" << true;
+    QTest::newRow("a folder") << "folder" << qint64(0) << "it is a folder, not a file" << false;
+    QTest::newRow("a pipe") << "pipe" << qint64(0) << "it is not a regular file" << false;
+}
+
+// Only a settings file is read: a huge file is moved aside whole (the start neither waits
+// for it nor holds it in memory), and a folder or pipe is left alone and named in every
+// complaint.
+void tst_Settings::fileThatIsNoSettingsFileIsSaidAndKept()
+{
+    QFETCH(QString, kind);
+    QFETCH(qint64, size);
+    QFETCH(QString, problem);
+    QFETCH(bool, writable);
+    apptest::Fixture f;
+    QVERIFY(QDir(f.config.path()).mkpath("Vexorin"));
+    const QString name = f.config.filePath("Vexorin/Vexorin.ini");
+    QCOMPARE(host::SettingsStore::fileName("Vexorin"), name);
+    QByteArray head("[Startup]\nValue=1\n");
+    if (kind == "file") {
+        // A sparse file: the store must not read it to learn its size.
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.write(head + ';') == head.size() + 1);
+        QVERIFY(file.resize(size));
+        file.close();
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkpath(name));
+    } else {
+        QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0600) == 0);
+    }
+    host::SettingsStore::reset();
+
+    QCOMPARE(app::readStartup(), std::optional<qint16>(problem.isEmpty() ? 1 : 0));
+    const QString said = host::SettingsStore::openingProblem("Vexorin");
+    QVERIFY2(problem.isEmpty() ? said.isEmpty() : said.startsWith(problem), qPrintable(said));
+    const QString aside = name + ".damaged";
+    if (problem.startsWith("it was larger")) {
+        QVERIFY(said.contains(QDir::toNativeSeparators(aside)));
+        QCOMPARE(QFileInfo(aside).size(), size);
+        QFile kept(aside);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.read(head.size()), head);
+    } else {
+        QVERIFY(!QFileInfo::exists(aside));
+    }
+
+    QString reason;
+    QCOMPARE(app::writeEntry(Entry::UseFrame, "1", &reason), writable);
+    if (!writable)
+        QCOMPARE(reason, problem);
+    {
+        host::SettingsStore::Batch batch("Vexorin");
+        QVERIFY(app::writeEntry(Entry::Startup, "1") == writable);
+        reason.clear();
+        QCOMPARE(batch.commit(&reason), writable);
+        QCOMPARE(reason, writable ? QString() : problem);
+    }
+    // What is at the file's place is still there as it was, or is the new, small file.
+    const QFileInfo now(name);
+    QCOMPARE(now.isDir(), kind == "folder");
+    if (kind == "file")
+        QVERIFY(now.size() < 1000);
+    if (!problem.isEmpty() && writable) {
+        host::SettingsStore::reset();
+        QCOMPARE(app::readStartup(), std::optional<qint16>(1));
+        QCOMPARE(QFileInfo(aside).size(), size);
+    }
+}
+
+void tst_Settings::storeIsNamedByItsCaller()
+{
+    apptest::Fixture f;
+    QVERIFY(host::SettingsStore::SaveSetting("Other", "Section", "Key", "x"));
+    QCOMPARE(host::SettingsStore::fileName("Other"), f.config.filePath("Other/Other.ini"));
+    QVERIFY(QFileInfo::exists(f.config.filePath("Other/Other.ini")));
+    QVERIFY(!QFileInfo::exists(host::SettingsStore::fileName("Vexorin")));
+    {
+        // A batch left without a commit writes the store it was opened for.
+        host::SettingsStore::Batch batch("Other");
+        QVERIFY(host::SettingsStore::SaveSetting("Other", "Section", "Key", "y"));
+    }
+    QVERIFY(!QFileInfo::exists(host::SettingsStore::fileName("Vexorin")));
+    QSettings raw(host::SettingsStore::fileName("Other"), QSettings::IniFormat);
+    QCOMPARE(raw.value("Section/Key").toString(), QStringLiteral("y"));
 }
 
 QTEST_MAIN(tst_Settings)

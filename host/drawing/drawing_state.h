@@ -3,7 +3,7 @@
 //     under a chosen scheme with them. Scoped: ScopedSysColors.
 //   - the caption layouts DrawText keeps (drawing.cpp): a cache of the last 16 captions,
 //     keyed by text, font, rectangle, format and surface.
-//   - the decoding memory pictures share (picture.cpp): a budget every load takes from and
+//   - the decoding memory pictures share (picture_cost.cpp): a budget every load takes from and
 //     gives back, full whenever no picture is loading; never reset.
 //   - Qt's image allocation limit (picture.cpp): set once per process at the first load.
 // resetDrawingState puts all of it back as a fresh process has it; every test's init() runs

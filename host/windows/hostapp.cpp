@@ -11,7 +11,9 @@
 #include <QStandardPaths>
 #include <cmath>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace host {
 
@@ -20,6 +22,12 @@ EndHandler &endHandler()
 {
     static EndHandler handler;
     return handler;
+}
+
+std::vector<std::function<void()>> &endSteps()
+{
+    static std::vector<std::function<void()>> steps;
+    return steps;
 }
 
 double twipsFor(double dpi)
@@ -69,6 +77,13 @@ FolderChoice chooseProgramFolder(const QString &exeFolder, bool exeFolderWritabl
     return {QDir(dataHome).filePath(QStringLiteral("Vexorin")), false};
 }
 
+bool isOwnFolder(const QString &folder)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(folder).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+           && st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
 namespace {
 const FolderChoice &folderChoice()
 {
@@ -76,7 +91,7 @@ const FolderChoice &folderChoice()
         const QString exe = QCoreApplication::applicationDirPath();
         // access() rather than the permission bits: it also knows read-only mounts and
         // the user's groups.
-        const bool writable = ::access(QFile::encodeName(exe).constData(), W_OK) == 0;
+        const bool writable = ::access(QFile::encodeName(exe).constData(), W_OK) == 0 && isOwnFolder(exe);
         FolderChoice c = chooseProgramFolder(
             exe, writable, QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         // A folder that cannot be made shows up later as the side file's own message.
@@ -131,6 +146,11 @@ EndHandler setEndHandler(EndHandler handler)
     return previous;
 }
 
+void atEnd(std::function<void()> step)
+{
+    endSteps().push_back(std::move(step));
+}
+
 void End()
 {
     SettingsStore::flush();
@@ -138,6 +158,8 @@ void End()
         endHandler()();
         return;
     }
+    for (const auto &step : endSteps())
+        step();
     std::fflush(nullptr);
     std::_Exit(0);
 }

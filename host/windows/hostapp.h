@@ -9,17 +9,22 @@
 namespace host {
 
 // Where the program keeps its files (the side files the cube reads). It is the folder that
-// holds the executable when the program may write there (a build tree, a portable copy);
-// for an installed copy in a folder the user cannot write, the user's own data folder
-// ($XDG_DATA_HOME/Vexorin), made on first use.
+// holds the executable when the program may write there and no one else may (a build
+// tree, a portable copy); for an installed copy, or one in a folder others may write (a
+// shared or sticky temporary folder, where they could plant links in the side files'
+// place), the user's own data folder ($XDG_DATA_HOME/Vexorin), made on first use.
 QString programFolder();
+
+// Whether `folder` is the user's own: owned by this user, and neither its group nor others
+// may write in it.
+bool isOwnFolder(const QString &folder);
 
 // Where the file browser starts: the program folder when it is the executable's folder,
 // else the user's Pictures folder, else the home folder.
 QString browserStartFolder();
 
 // The choice behind both, given the executable's folder, whether the program may write
-// there, and the user's data folder.
+// there with no one else able to (see isOwnFolder), and the user's data folder.
 struct FolderChoice
 {
     QString programFolder;
@@ -41,6 +46,10 @@ int DoEvents();
 void End();
 using EndHandler = std::function<void()>;
 EndHandler setEndHandler(EndHandler handler);
+// Adds a step End takes just before the process leaves (after the settings are flushed),
+// such as removing a file that marks the program as running. Not taken when a handler
+// replaces the exit.
+void atEnd(std::function<void()> step);
 
 // The platform to run on, asked for before the application object is made; empty leaves
 // the choice to Qt. In a Wayland session with a reachable X display the program runs on

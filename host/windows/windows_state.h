@@ -8,6 +8,8 @@
 //   - the count of loaded window objects (hostform.cpp): follows the objects themselves,
 //     never reset.
 //   - whether the GL driver was preloaded (glform.cpp): once per process, never reset.
+//   - the steps End takes before leaving (hostapp.cpp): added by main for the whole run,
+//     never reset.
 //   - the program folder (hostapp.cpp): chosen once per process, from where the executable
 //     is and whether it may write there, never reset.
 // resetWindowsState puts every resettable piece back as a fresh process has it, and resets
