@@ -8,7 +8,7 @@ MUTANTS_BUILD ?= build-mutants
 JOBS       ?= $(shell nproc)
 XVFB       := xvfb-run -a -s "-screen 0 1280x1024x24"
 
-PACKAGES := cmake g++ make qt6-base-dev libqt6opengl6-dev qt6-image-formats-plugins \
+PACKAGES := cmake g++ make qt6-base-dev qt6-base-private-dev libqt6opengl6-dev qt6-image-formats-plugins \
             libgl1-mesa-dev libfontconfig-dev pkgconf libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxext-dev \
             xvfb xauth x11-utils xdotool \
             imagemagick x11-xserver-utils trayer clang-14 libclang-rt-14-dev fonts-dejavu-core \
@@ -17,7 +17,11 @@ PACKAGES := cmake g++ make qt6-base-dev libqt6opengl6-dev qt6-image-formats-plug
 # Only the benchmarks need these: the cube's alpha path is measured under a compositor.
 BENCH_PACKAGES := xcompmgr
 
-.PHONY: all deps bench-deps configure build run test test-plain test-asan package install bench fuzz mutants clean
+# Only tools/desktops.sh needs these: the desktops the cube is checked on.
+DESKTOP_PACKAGES := kwin-x11 mutter xfwm4 xfce4-panel openbox tint2 picom xcompmgr weston dbus-x11 \
+                    xserver-xorg-video-dummy x11-utils x11-xserver-utils xdotool imagemagick
+
+.PHONY: all deps bench-deps desktop-deps desktops configure build run test test-plain test-asan package install bench fuzz mutants clean
 
 all: build
 
@@ -34,6 +38,17 @@ bench-deps:
 	  echo "Installing: $$missing"; \
 	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
 	fi
+
+desktop-deps:
+	@missing=$$(for p in $(DESKTOP_PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'install ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing: $$missing"; \
+	  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing >/dev/null; \
+	fi
+
+# The cube on each desktop installed here (slow; not part of `make test`).
+desktops: build desktop-deps
+	tools/desktops.sh $(BUILD)
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo

@@ -9,6 +9,7 @@
 #include "frmmain.h"
 #include "hostapp.h"
 #include "imagecontrol.h"
+#include "keycodes.h"
 #include "msgbox.h"
 #include "picture.h"
 #include "settingsstore.h"
@@ -19,6 +20,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QTimer>
@@ -105,6 +107,37 @@ Form1::CubeFactory &cubeFactory()
     return factory;
 }
 
+// The arrow keys move the sampling point by a pixel, by this many with Shift.
+constexpr int kLongStep = 10;
+// Key codes as the KeyDown handlers see them (keycodes.h).
+constexpr int vbKeyEscape = 27, vbKeyLeft = 37, vbKeyUp = 38, vbKeyRight = 39, vbKeyDown = 40;
+
+// Hands a key to a KeyDown handler as the program's handlers take keys: its virtual-key
+// code and the Shift (1), Ctrl (2) and Alt (4) flags. A handler that used the key has set
+// the code to 0: the key is taken.
+template <typename Handler>
+void keyDown(QKeyEvent *event, Handler handler)
+{
+    int code = host::virtualKeyCode(event->key());
+    if (code == host::NoKeyCode)
+        return;
+    const Qt::KeyboardModifiers held = event->modifiers();
+    const int shift = (held & Qt::ShiftModifier ? 1 : 0) | (held & Qt::ControlModifier ? 2 : 0) |
+                      (held & Qt::AltModifier ? 4 : 0);
+    handler(code, shift);
+    if (code == 0)
+        event->accept();
+}
+
+// A colour as a screen reader reads it.
+QString colourWords(host::OleColor colour)
+{
+    return QStringLiteral("red %1, green %2, blue %3")
+        .arg(host::redOf(colour))
+        .arg(host::greenOf(colour))
+        .arg(host::blueOf(colour));
+}
+
 // A check box takes 0 or 1; any other stored number leaves it as it is.
 void setCheckValue(QCheckBox *box, std::optional<qint16> value)
 {
@@ -155,6 +188,13 @@ void Form1::createControls(QWidget *window)
         slot->setAcceptDrops(true);
         QObject::connect(slot, &host::ImageControl::fileDropped, window,
                          [this, i](const QString &path) { Image1_DragDrop(i, path); });
+        QObject::connect(slot, &host::ImageControl::keyPressed, window, [this, i](QKeyEvent *event) {
+            keyDown(event, [this, i](int &code, int shift) { Image1_KeyDown(i, code, shift); });
+        });
+        // Screen readers read the slots by their digits' words; the current one is checked.
+        slot->setAccessibleName(i == app::kFrameSlot ? QStringLiteral("Frame") : QStringLiteral("Side %1").arg(i + 1));
+        slot->setCheckable(true);
+        slot->setChecked(i == currentSlot);
         Image1[size_t(i)] = slot;
     }
 
@@ -189,6 +229,13 @@ void Form1::createControls(QWidget *window)
     Picture2->setMouseIcon(dropper);
     Picture2->setFocusPolicy(Qt::TabFocus);
     QObject::connect(Picture2, &host::PictureBox::clicked, window, [this] { Picture2_Click(); });
+    QObject::connect(Picture2, &host::PictureBox::keyPressed, window, [this](QKeyEvent *event) {
+        keyDown(event, [this](int &code, int shift) { Picture2_KeyDown(code, shift); });
+    });
+    Picture2->setAccessibleName(Label2->text());
+    Label2->setBuddy(Picture2);
+    QObject::connect(Picture2, &host::PictureBox::backColorChanged, window, [this] { describeSwatch(); });
+    describeSwatch();
 
     Drive1 = new host::DriveList(window);
     Drive1->setGeometry(kDrive1.rect());
@@ -200,6 +247,9 @@ void Form1::createControls(QWidget *window)
     QObject::connect(Drive1, &host::DriveList::driveChanged, window, [this] { Drive1_Change(); });
     QObject::connect(Dir1, &host::FolderList::pathChanged, window, [this] { Dir1_Change(); });
     QObject::connect(File1, &host::FileList::fileClicked, window, [this] { File1_Click(); });
+    Drive1->setAccessibleName(QStringLiteral("Drives"));
+    Dir1->setAccessibleName(QStringLiteral("Folders"));
+    File1->setAccessibleName(QStringLiteral("Files"));
 
     Check1 = new QCheckBox(QStringLiteral("Show Cube at Start up"), window);
     Check1->setGeometry(kCheck1.rect());
@@ -253,6 +303,7 @@ void Form1::Form_Load()
             late = true;
         else
             showStored(i, loading.valid() ? loading.get() : SlotLoad());
+        describeSlot(i);
     }
     if (late)
         showLateSlots();
@@ -316,6 +367,7 @@ void Form1::showStored(int index, SlotLoad loaded)
     showInSlot(index, picture);
     if (picture.isNull())
         sidePaths[size_t(index)].clear();
+    describeSlot(index);
 }
 
 // Looks in on the slots still loading until the last has arrived. One whose path has
@@ -410,7 +462,20 @@ bool Form1::pickFile(int index, const QString &path)
         return false;
     }
     sidePaths[size_t(index)] = path;
+    describeSlot(index);
     return true;
+}
+
+void Form1::describeSlot(int index)
+{
+    Image1[size_t(index)]->setAccessibleDescription(QFileInfo(sidePaths[size_t(index)]).fileName());
+}
+
+void Form1::describeSwatch()
+{
+    const host::OleColor colour = Picture2->backColor();
+    const host::OleColor shown = host::TranslateColor(colour);
+    Picture2->setAccessibleDescription(colourWords(shown == host::kTranslateFailed ? colour : shown));
 }
 
 // A file dropped on a slot goes in as if the slot had been clicked and the file picked in
@@ -432,8 +497,10 @@ void Form1::makeCurrent(int index)
     if (index == currentSlot)
         return;
     Label1[size_t(litLabel)]->setEnabled(false);
+    Image1[size_t(currentSlot)]->setChecked(false);
     currentSlot = qint16(index);
     Label1[size_t(index)]->setEnabled(true);
+    Image1[size_t(index)]->setChecked(true);
     litLabel = qint16(index);
 }
 
@@ -444,7 +511,10 @@ void Form1::Image1_Click(int index)
     makeCurrent(index);
     if (index == app::kFrameSlot && isPicking()) {
         Image1[app::kFrameSlot]->setMousePointer(host::vbDefault);
-        Picture2->setBackColor(pickedColor);
+        Image1[app::kFrameSlot]->setMarker(std::nullopt);
+        // Nothing sampled since picking began (the slot reached without the pointer moving
+        // over it): the swatch keeps its colour rather than take an older sample's.
+        Picture2->setBackColor(m_sampledAt ? pickedColor : m_colourBeforePicking);
         Picture2->setMousePointer(host::vbDefault);
     }
 }
@@ -458,17 +528,85 @@ void Form1::Image1_MouseMove(int index, int x, int y)
 {
     if (index != app::kFrameSlot || !isPicking())
         return;
+    // A sampling point shown from the keyboard follows the pointer: it marks what is sampled.
+    if (Image1[app::kFrameSlot]->marker())
+        Image1[app::kFrameSlot]->setMarker(QPoint(x, y));
+    sampleFrameAt(x, y);
+}
+
+// The frame holder's pixel at the same fractions of its size as (x, y) of the frame slot's.
+void Form1::sampleFrameAt(int x, int y)
+{
     const host::ImageControl *slot = Image1[app::kFrameSlot];
     const int sx = host::roundEven(double(x) / slot->width() * Moldura->width());
     const int sy = host::roundEven(double(y) / slot->height() * Moldura->height());
     pickedColor = static_cast<host::OleColor>(std::llabs(Moldura->Point(sx, sy)));
     Picture2->setBackColor(pickedColor);
+    m_sampledAt = QPoint(x, y);
 }
 
 void Form1::Picture2_Click()
 {
+    if (!isPicking()) {
+        m_colourBeforePicking = Picture2->backColor();
+        m_sampledAt.reset();
+    }
     Picture2->setMousePointer(host::vbCustom);
     Image1[app::kFrameSlot]->setMousePointer(host::vbCustom);
+    // From the keyboard picking goes on in the frame slot, where a sampling point starts in
+    // the middle and samples at once: Space or Enter keeps its colour, Escape the old one.
+    if (Picture2->hasFocus()) {
+        host::ImageControl *frame = Image1[app::kFrameSlot];
+        frame->setFocus(Qt::OtherFocusReason);
+        moveSamplingPoint(m_sampledAt.value_or(frame->rect().center()));
+    }
+}
+
+// While picking, the arrow keys move the sampling point over the frame slot (Shift: further),
+// from where the pointer or the keys sampled last, and Escape ends picking with the colour
+// the swatch had before it. The frame slot's Space and Enter are its click, which keeps the
+// sampled colour.
+void Form1::Image1_KeyDown(int index, int &KeyCode, int Shift)
+{
+    if (index != app::kFrameSlot || !isPicking())
+        return;
+    const int step = (Shift & 1) ? kLongStep : 1;
+    const QPoint at = m_sampledAt.value_or(Image1[app::kFrameSlot]->rect().center());
+    switch (KeyCode) {
+    case vbKeyLeft: moveSamplingPoint(at - QPoint(step, 0)); break;
+    case vbKeyUp: moveSamplingPoint(at - QPoint(0, step)); break;
+    case vbKeyRight: moveSamplingPoint(at + QPoint(step, 0)); break;
+    case vbKeyDown: moveSamplingPoint(at + QPoint(0, step)); break;
+    case vbKeyEscape: cancelPicking(); break;
+    default: return;
+    }
+    KeyCode = 0;
+}
+
+// The swatch passes its keys on while picking, so picking begun there goes on from it too.
+void Form1::Picture2_KeyDown(int &KeyCode, int Shift)
+{
+    Image1_KeyDown(app::kFrameSlot, KeyCode, Shift);
+}
+
+void Form1::moveSamplingPoint(QPoint to)
+{
+    host::ImageControl *frame = Image1[app::kFrameSlot];
+    const QPoint at(std::clamp(to.x(), 0, frame->width() - 1), std::clamp(to.y(), 0, frame->height() - 1));
+    frame->setMarker(at);
+    sampleFrameAt(at.x(), at.y());
+}
+
+void Form1::cancelPicking()
+{
+    host::ImageControl *frame = Image1[app::kFrameSlot];
+    frame->setMousePointer(host::vbDefault);
+    frame->setMarker(std::nullopt);
+    Picture2->setMousePointer(host::vbDefault);
+    pickedColor = m_colourBeforePicking;
+    Picture2->setBackColor(m_colourBeforePicking);
+    if (frame->hasFocus())
+        Picture2->setFocus(Qt::OtherFocusReason);
 }
 
 void Form1::showCube_Click()
@@ -579,12 +717,14 @@ void Form1::addTrayIcon()
                      [this](QSystemTrayIcon::ActivationReason reason) { trayIcon_Activated(reason); });
     // Without a notification area the icon simply is not seen; the program works the same.
     m_trayIcon->show();
+    app::findTrayHost(m_trayIcon.get(), [this](app::TrayHost host) { m_trayHost = host; });
 }
 
 void Form1::trayIcon_Activated(QSystemTrayIcon::ActivationReason reason)
 {
-    // Only a double click acts; a single click does nothing, the menu is Qt's context menu.
-    if (reason == QSystemTrayIcon::DoubleClick)
+    // A double click restores the picker, or a click where the tray never reports a double
+    // click; the menu is Qt's context menu.
+    if (app::trayAction(reason, m_trayHost) == app::TrayAction::RestorePicker)
         restoreFromTray();
 }
 

@@ -17,6 +17,7 @@
 
 #include "appsettings.h"
 #include "colour.h"
+#include "trayclicks.h"
 #include "picture.h"
 #include "widgetform.h"
 
@@ -25,6 +26,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QLabel;
@@ -88,6 +90,10 @@ public:
     void Image1_Click(int index);
     void Image1_DragDrop(int index, const QString &path);
     void Image1_MouseMove(int index, int x, int y);
+    // Keys the controls do not use themselves: the virtual-key code and the Shift (1),
+    // Ctrl (2) and Alt (4) flags; a handler that uses the key sets the code to 0.
+    void Image1_KeyDown(int index, int &KeyCode, int Shift);
+    void Picture2_KeyDown(int &KeyCode, int Shift);
     void Picture2_Click();
     void showCube_Click();
     void cmdExit_Click();
@@ -115,6 +121,13 @@ private:
     // that does not load leaves the slot as it was. False then.
     bool pickFile(int index, const QString &path);
     void makeCurrent(int index);
+    // Screen readers read a slot's picture by its file name, the swatch by its colour.
+    void describeSlot(int index);
+    void describeSwatch();
+    // Colour picking from the keyboard: a sampling point over the frame slot.
+    void sampleFrameAt(int x, int y);
+    void moveSamplingPoint(QPoint to);
+    void cancelPicking();
     void startLoadingSlots();
     struct SlotLoad;
     static SlotLoad loadStored(int index, const QString &path);
@@ -143,5 +156,8 @@ private:
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;
+    app::TrayHost m_trayHost = app::TrayHost::Embedding;
     bool m_exiting = false;
+    host::OleColor m_colourBeforePicking = 0; // the swatch's colour when picking began
+    std::optional<QPoint> m_sampledAt;         // in the frame slot, since picking began
 };

@@ -1,5 +1,7 @@
 // Vexorin: six pictures on a spinning cube that floats over the desktop.
+#include "artwork.h"
 #include "commandline.h"
+#include "displaycheck.h"
 #include "firstpaint.h"
 #include "fontwarmup.h"
 #include "form1.h"
@@ -22,10 +24,20 @@ int main(int argc, char *argv[])
         return commandLine.exitCode;
     }
 
+    if (const QString missing = host::missingDisplayMessage(arguments.mid(1), qgetenv("QT_QPA_PLATFORM"),
+                                                            qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"));
+        !missing.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(missing));
+        return 1;
+    }
     host::choosePlatform(argc, argv);
     // Loads while the application connects to the display; waited for before any text.
     app::FontWarmUp fonts;
+    host::WindowSystemGuard unreachable;
     QApplication app(argc, argv);
+    unreachable.release();
+    // Every window carries the program's icon, the cube's too (the task bar shows it).
+    QApplication::setWindowIcon(app::windowIcon());
     QApplication::setApplicationName(QStringLiteral("Vexorin"));
     QApplication::setOrganizationName(QStringLiteral("Vexorin"));
     // The program ends through "&Exit" (button or tray menu) or by closing the picker; the

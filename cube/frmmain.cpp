@@ -8,6 +8,8 @@
 #include "shapemask.h"
 
 #include <QCursor>
+#include <QGuiApplication>
+#include <QStyleHints>
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <cmath>
@@ -76,6 +78,7 @@ void frmMain::Form_Load()
     // A window object loaded again starts afresh, like a new instance of it.
     keyPressed.fill(false);
     m_taps.clear();
+    m_multisampling = true;
     state = LoopState{};
     cubeAngle = {0.0f, 0.0f};
     dragging = false;
@@ -111,6 +114,16 @@ bool frmMain::pumpEvents()
 void frmMain::runRenderLoop()
 {
     while (pumpEvents()) {
+        // The keying follows a compositor that starts or stops: multisampled edges blend
+        // into the desktop only where a compositor blends them; against the shape's black
+        // they would show as a dark rim.
+        if (const bool blended = keying() == Keying::Alpha; blended != m_multisampling) {
+            m_multisampling = blended;
+            if (blended)
+                glEnable(GL_MULTISAMPLE);
+            else
+                glDisable(GL_MULTISAMPLE);
+        }
         if (!DrawGLScene() || keyPressed[vk::Escape])
             break;
         if (keying() == Keying::Alpha)
@@ -400,21 +413,35 @@ void frmMain::Form_MouseDown(int button, int shift, int x, int y)
     (void)shift;
     if (button != 1)
         return;
-    // Where the window cannot place itself, the window system moves it with the pointer.
-    if (startSystemMove())
-        return;
     grabX = host::roundEven(x * host::twipsPerPixelX());
     grabY = host::roundEven(y * host::twipsPerPixelY());
     dragging = true;
     releaseCapture();
     setCapture();
+    // Once the pointer has really moved with the button held, the window manager is asked
+    // to take the move over. Not at the press itself: a click released before the window
+    // manager has seen the request would leave it moving the window, holding the keyboard.
+    m_pressedAt = QPoint(x, y);
+    m_askWindowManager = true;
 }
 
 void frmMain::Form_MouseMove(int button, int shift, int x, int y)
 {
-    (void)button, (void)shift, (void)x, (void)y;
+    (void)shift;
     if (!dragging)
         return;
+    if (m_askWindowManager && (button & 1)
+        && (QPoint(x, y) - m_pressedAt).manhattanLength() >= QGuiApplication::styleHints()->startDragDistance()) {
+        m_askWindowManager = false;
+        // Where the window manager (or a Wayland compositor) moves windows, it does, and
+        // follows the pointer across monitors of any scale; else the window moves itself.
+        releaseCapture();
+        if (startSystemMove()) {
+            dragging = false;
+            return;
+        }
+        setCapture();
+    }
     const QPoint cursorPos = cursorPosition();
     const double tppX = host::twipsPerPixelX();
     const double tppY = host::twipsPerPixelY();
@@ -427,6 +454,7 @@ void frmMain::Form_MouseUp(int button, int shift, int x, int y)
 {
     (void)button, (void)shift, (void)x, (void)y;
     dragging = false;
+    m_askWindowManager = false;
     releaseCapture();
 }
 

@@ -14,6 +14,7 @@
 #include "cubeloop.h"
 #include "glform.h"
 
+#include <QPoint>
 #include <QRegion>
 #include <QString>
 #include <array>
@@ -99,4 +100,7 @@ private:
     KeyTaps m_taps;
     std::vector<unsigned char> m_readBack;
     ShapeSource m_shapeSource = ShapeSource::None;
+    QPoint m_pressedAt;             // where the left button went down (window pixels)
+    bool m_askWindowManager = false; // a drag not yet handed to the window manager
+    bool m_multisampling = true; // GL_MULTISAMPLE's state in the context (on when made)
 };

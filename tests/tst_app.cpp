@@ -9,6 +9,7 @@
 #include "imagecontrol.h"
 #include "singleinstance.h"
 #include "syscolours.h"
+#include "trayclicks.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +20,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QProcess>
 #include <QUrl>
 #include <QDeadlineTimer>
 #include <csignal>
@@ -33,6 +35,8 @@
 #include "stylebutton.h"
 #include <QSettings>
 #include <QTemporaryDir>
+
+Q_DECLARE_METATYPE(app::TrayHost)
 
 using app::Entry;
 
@@ -191,6 +195,10 @@ private slots:
     void unreadableSettingsAreSaidOnceAtStart();
     void trayMenuExitEndsTheProgram();
     void trayComesAlsoForAPickerNeverPainted();
+    void trayReportsActAsTheAreaDeliversThem_data();
+    void trayReportsActAsTheAreaDeliversThem();
+    void noDisplayEndsWithOneLineAndStatusOne_data();
+    void noDisplayEndsWithOneLineAndStatusOne();
     void closingThePickerEndsTheProgram();
     void dropFillsTheSlotItLandsOn_data();
     void dropFillsTheSlotItLandsOn();
@@ -1180,6 +1188,65 @@ void tst_App::onlyTheWordActivateBringsThePickerBack()
     QTRY_COMPARE(::recv(fd, &rest, 1, MSG_DONTWAIT), ssize_t(0));
     ::close(fd);
     QCOMPARE(seen, activations);
+}
+
+void tst_App::trayReportsActAsTheAreaDeliversThem_data()
+{
+    using R = QSystemTrayIcon;
+    using app::TrayHost;
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<TrayHost>("host");
+    QTest::addColumn<bool>("restores");
+    // An embedding area reports a double click as a click followed by a double click: the
+    // click alone must do nothing there, or one double click would act twice.
+    QTest::newRow("embedded: click") << int(R::Trigger) << TrayHost::Embedding << false;
+    QTest::newRow("embedded: double click") << int(R::DoubleClick) << TrayHost::Embedding << true;
+    QTest::newRow("embedded: right button") << int(R::Context) << TrayHost::Embedding << false;
+    QTest::newRow("embedded: middle button") << int(R::MiddleClick) << TrayHost::Embedding << false;
+    // A bus-hosted area never reports a double click: its click is the way back.
+    QTest::newRow("status notifier: click") << int(R::Trigger) << TrayHost::StatusNotifier << true;
+    QTest::newRow("status notifier: double click") << int(R::DoubleClick) << TrayHost::StatusNotifier << true;
+    QTest::newRow("status notifier: right button") << int(R::Context) << TrayHost::StatusNotifier << false;
+    QTest::newRow("status notifier: middle button") << int(R::MiddleClick) << TrayHost::StatusNotifier << false;
+    QTest::newRow("status notifier: unknown") << int(R::Unknown) << TrayHost::StatusNotifier << false;
+}
+
+void tst_App::trayReportsActAsTheAreaDeliversThem()
+{
+    QFETCH(int, reason);
+    QFETCH(app::TrayHost, host);
+    QFETCH(bool, restores);
+    const auto action = app::trayAction(static_cast<QSystemTrayIcon::ActivationReason>(reason), host);
+    QCOMPARE(action == app::TrayAction::RestorePicker, restores);
+}
+
+void tst_App::noDisplayEndsWithOneLineAndStatusOne_data()
+{
+    QTest::addColumn<QStringList>("environment");
+    QTest::newRow("neither display") << QStringList{"DISPLAY=", "WAYLAND_DISPLAY="};
+    QTest::newRow("X display not there") << QStringList{"DISPLAY=:9971", "WAYLAND_DISPLAY="};
+    QTest::newRow("Wayland socket not there") << QStringList{"DISPLAY=", "WAYLAND_DISPLAY=vexorin-test-none"};
+    QTest::newRow("chosen platform cannot start") << QStringList{"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM=xcb"};
+}
+
+void tst_App::noDisplayEndsWithOneLineAndStatusOne()
+{
+    QFETCH(QStringList, environment);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("XDG_SESSION_TYPE"));
+    for (const QString &entry : environment)
+        env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(VEXORIN_EXE), {});
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit); // no abort
+    QCOMPARE(program.exitCode(), 1);
+    const QStringList lines = QString::fromLocal8Bit(program.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines[0].startsWith(QLatin1String("vexorin: ")), qPrintable(lines[0]));
+    QVERIFY(program.readAllStandardOutput().isEmpty());
 }
 
 void tst_App::oneCopyPerDisplay_data()

@@ -4,7 +4,9 @@
 #include "cube_sides.h"
 #include "ctexture.h"
 #include "cube_state.h"
+#include "cube_x11.h"
 #include "cubeloop.h"
+#include "displaycheck.h"
 #include "displaymode.h"
 #include "frmmain.h"
 #include "glform.h"
@@ -12,6 +14,7 @@
 #include "keycodes.h"
 #include "modopengl.h"
 #include "msgbox.h"
+#include "screenfit.h"
 #include "shapemask.h"
 
 #include <QCursor>
@@ -738,6 +741,108 @@ private slots:
         QCOMPARE(host::platformChoice(arguments, qpa, wayland, session, xReachable), choice);
     }
 
+    void noDisplayIsToldBeforeQtStarts_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<QByteArray>("x11");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("neither display") << QStringList() << QByteArray() << QByteArray() << QByteArray() << true;
+        QTest::newRow("X display") << QStringList() << QByteArray() << QByteArray(":0") << QByteArray() << false;
+        QTest::newRow("Wayland socket only") << QStringList() << QByteArray() << QByteArray() << QByteArray("wayland-0") << false;
+        QTest::newRow("QT_QPA_PLATFORM chosen") << QStringList() << QByteArray("offscreen") << QByteArray() << QByteArray() << false;
+        QTest::newRow("-platform chosen") << QStringList{"-platform", "vnc"} << QByteArray() << QByteArray() << QByteArray() << false;
+        QTest::newRow("--platform= chosen") << QStringList{"--platform=offscreen"} << QByteArray() << QByteArray() << QByteArray() << false;
+        QTest::newRow("a picture named like the option") << QStringList{"platform"} << QByteArray() << QByteArray() << QByteArray() << true;
+    }
+    void noDisplayIsToldBeforeQtStarts()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, x11);
+        QFETCH(QByteArray, wayland);
+        QFETCH(bool, told);
+        const QString message = host::missingDisplayMessage(arguments, qpa, x11, wayland);
+        QCOMPARE(!message.isEmpty(), told);
+        QVERIFY(!message.contains('\n'));
+    }
+
+    void unreachableDisplayNamesWhatWasTried_data()
+    {
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<QByteArray>("x11");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("X display") << QByteArray() << QByteArray(":77") << QByteArray() << "DISPLAY=:77, WAYLAND_DISPLAY unset";
+        QTest::newRow("Wayland socket") << QByteArray() << QByteArray() << QByteArray("w-1") << "DISPLAY unset, WAYLAND_DISPLAY=w-1";
+        QTest::newRow("platform chosen") << QByteArray("xcb") << QByteArray() << QByteArray() << "QT_QPA_PLATFORM=xcb, DISPLAY unset, WAYLAND_DISPLAY unset";
+    }
+    void unreachableDisplayNamesWhatWasTried()
+    {
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, x11);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QString, names);
+        const QString message = host::unreachableDisplayMessage(qpa, x11, wayland);
+        QVERIFY2(message.endsWith('(' + names + ')'), qPrintable(message));
+        QVERIFY(!message.contains('\n'));
+    }
+
+    // --- screens that change --------------------------------------------------------------
+
+    void windowOffEveryScreenComesBackOntoTheNearest_data()
+    {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QList<QRect>>("geometries");
+        QTest::addColumn<QList<QRect>>("available"); // empty: as the geometries
+        QTest::addColumn<QPoint>("expected");
+        const QRect one(0, 0, 1280, 1024);
+        const QRect shorter(1280, 0, 1280, 720);
+        QTest::newRow("on its screen: stays") << QRect(100, 100, 533, 533) << QList<QRect>{one} << QList<QRect>() << QPoint(100, 100);
+        QTest::newRow("partly off, centre on: stays") << QRect(1000, 100, 533, 533) << QList<QRect>{one} << QList<QRect>() << QPoint(1000, 100);
+        QTest::newRow("resolution lowered under it") << QRect(1200, 700, 533, 533) << QList<QRect>{QRect(0, 0, 800, 600)} << QList<QRect>() << QPoint(267, 67);
+        QTest::newRow("monitor on the right removed") << QRect(1500, 200, 533, 533) << QList<QRect>{one} << QList<QRect>() << QPoint(747, 200);
+        QTest::newRow("monitor on the left removed") << QRect(-900, 100, 533, 533) << QList<QRect>{QRect(0, 0, 1920, 1080)} << QList<QRect>() << QPoint(0, 100);
+        QTest::newRow("nearest of two") << QRect(3000, 900, 533, 533) << QList<QRect>{one, shorter} << QList<QRect>() << QPoint(2027, 187);
+        QTest::newRow("below the shorter monitor") << QRect(1400, 800, 533, 533) << QList<QRect>{one, shorter} << QList<QRect>() << QPoint(1400, 187);
+        QTest::newRow("kept clear of a panel") << QRect(100, 1100, 533, 533) << QList<QRect>{one} << QList<QRect>{QRect(0, 0, 1280, 994)} << QPoint(100, 461);
+        QTest::newRow("larger than the screen: top left") << QRect(500, 500, 1000, 800) << QList<QRect>{QRect(0, 0, 800, 600)} << QList<QRect>() << QPoint(0, 0);
+        QTest::newRow("no screen left: unchanged") << QRect(5000, 5000, 533, 533) << QList<QRect>() << QList<QRect>() << QPoint(5000, 5000);
+    }
+    void windowOffEveryScreenComesBackOntoTheNearest()
+    {
+        QFETCH(QRect, frame);
+        QFETCH(QList<QRect>, geometries);
+        QFETCH(QList<QRect>, available);
+        QFETCH(QPoint, expected);
+        std::vector<host::ScreenArea> screens;
+        for (qsizetype i = 0; i < geometries.size(); ++i)
+            screens.push_back({geometries[i], available.isEmpty() ? geometries[i] : available[i]});
+        QCOMPARE(host::positionOnScreens(frame, screens), expected);
+        // Once placed, the window stays where it was put.
+        const QRect placed(expected, frame.size());
+        QCOMPARE(host::positionOnScreens(placed, screens), expected);
+    }
+
+    void sizeInWindowPixelsKeptOnAMonitorOfAnotherScale_data()
+    {
+        QTest::addColumn<QSize>("device");
+        QTest::addColumn<double>("previousRatio");
+        QTest::addColumn<QSize>("kept");
+        QTest::newRow("from 2x onto 1x") << QSize(1066, 1066) << 2.0 << QSize(533, 533);
+        QTest::newRow("from 1x onto 2x") << QSize(533, 533) << 1.0 << QSize(533, 533);
+        QTest::newRow("from 1.5x") << QSize(800, 800) << 1.5 << QSize(533, 533);
+        QTest::newRow("unknown ratio: as it is") << QSize(533, 400) << 0.0 << QSize(533, 400);
+    }
+    void sizeInWindowPixelsKeptOnAMonitorOfAnotherScale()
+    {
+        QFETCH(QSize, device);
+        QFETCH(double, previousRatio);
+        QFETCH(QSize, kept);
+        QCOMPARE(host::GlForm::keptWindowSize(device, previousRatio), kept);
+    }
+
     void alphaKeyingClearsOnlyPureBlack_data()
     {
         QTest::addColumn<quint32>("pixel"); // 0xAARRGGBB
@@ -938,6 +1043,79 @@ private slots:
         QVERIFY(!watch.shape.intersects(watch.area));
         QVERIFY(atFirstFrame.intersects(watch.area)); // from the first frame on, the cube shows
         cube.Unload();
+    }
+
+    void keyingFollowsACompositorThatStartsAndStops()
+    {
+        using Keying = host::GlForm::Keying;
+        if (host::GlForm::compositedDesktop())
+            QSKIP("a compositing manager runs on this display");
+        TestCube cube;
+        cubetest::FakeCompositor compositor;
+        QElapsedTimer since;
+        int phase = 0, depth = 0;
+        Keying atStart = Keying::Alpha;
+        bool started = false, stopped = false;
+        QRect whole;
+        QRegion boundingWith, inputWith, boundingWithout, shapeWithout;
+        const auto give = [&](int phaseNow) {
+            if (since.elapsed() > 3000) // never noticed: the checks below fail
+                keyPressed[vk::Escape] = true;
+            return phase == phaseNow;
+        };
+        const ScopedFrameObserver step([&] {
+            const WId id = cube.window()->winId();
+            switch (phase) {
+            case 0:
+                depth = cubetest::windowDepth(id);
+                atStart = cube.keying();
+                whole = QRect(0, 0, cube.clientDeviceWidth(), cube.clientDeviceHeight());
+                if (depth != 32 || !compositor.start()) {
+                    keyPressed[vk::Escape] = true;
+                    return;
+                }
+                since.start();
+                phase = 1;
+                return;
+            case 1:
+                if (give(1) && cube.keying() == Keying::Alpha) {
+                    started = true;
+                    phase = 2; // the next frame is drawn for the compositor
+                }
+                return;
+            case 2:
+                boundingWith = cubetest::boundingShape(id);
+                inputWith = cubetest::inputShape(id);
+                compositor.stop();
+                since.restart();
+                phase = 3;
+                return;
+            case 3:
+                if (give(3) && cube.keying() == Keying::Shape) {
+                    stopped = true;
+                    phase = 4;
+                }
+                return;
+            default:
+                boundingWithout = cubetest::boundingShape(id);
+                shapeWithout = cube.windowSystemShape();
+                keyPressed[vk::Escape] = true;
+            }
+        });
+        cube.Show();
+        cube.Unload();
+        if (depth != 32)
+            QSKIP("no 32-bit visual on this X server");
+        QVERIFY(atStart == Keying::Shape);
+        QVERIFY(started);
+        // With a compositor nothing is cut away (the alpha channel keys), the cube alone
+        // takes the mouse.
+        QCOMPARE(boundingWith, QRegion(whole));
+        QVERIFY(!inputWith.isEmpty() && inputWith != QRegion(whole));
+        QVERIFY(stopped);
+        // Without, the cube's outline is the window again: no black square around it.
+        QVERIFY(!boundingWithout.isEmpty() && boundingWithout != QRegion(whole));
+        QCOMPARE(boundingWithout, shapeWithout);
     }
 
     void escapeEndsTheLoopAndOnlyTheFrontFaceChangesFilter()

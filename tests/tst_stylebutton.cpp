@@ -3,6 +3,7 @@
 // box, and Form1's design-time property sets.
 #include "sb_properties.h"
 
+#include "announcements.h"
 #include "aboutbox.h"
 #include "app_state.h"
 #include "controlhost.h"
@@ -15,6 +16,8 @@
 #include "tooltip.h"
 #include "windows_state.h"
 
+#include <QAccessibleActionInterface>
+#include <QAccessibleInterface>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -60,10 +63,10 @@ void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, QPointF at
     QCoreApplication::sendEvent(w, &event);
 }
 
-void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, quint64 timestamp = 0)
+void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, quint64 timestamp = 0,
+             Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
-    QKeyEvent event(type, key, Qt::NoModifier, key == Qt::Key_Space ? QStringLiteral(" ") : QString(),
-                    autoRepeat);
+    QKeyEvent event(type, key, modifiers, key == Qt::Key_Space ? QStringLiteral(" ") : QString(), autoRepeat);
     event.setTimestamp(timestamp);
     QCoreApplication::sendEvent(w, &event);
 }
@@ -71,8 +74,9 @@ void sendKey(QWidget *w, QEvent::Type type, int key, bool autoRepeat = false, qu
 // Plays a sequence of user actions: L left click, R right click, M middle click,
 // D left double click (the second click of it; Qt's order), O left press released outside
 // the control (the pointer grabbed, as Qt does), S Space press and release,
-// s Space press only, r a Space auto-repeat, t an unflagged one, u Space release, E Enter
-// press and release.
+// s Space press only, r a Space auto-repeat, t an unflagged one, u Space release, E Return
+// press and release, e Return press only, x a Return auto-repeat, v Return release, K the
+// keypad's Enter press and release, C Ctrl+Return press and release.
 void play(QWidget *w, const QString &actions)
 {
     for (const QChar a : actions) {
@@ -114,6 +118,20 @@ void play(QWidget *w, const QString &actions)
         case 'E':
             sendKey(w, QEvent::KeyPress, Qt::Key_Return);
             sendKey(w, QEvent::KeyRelease, Qt::Key_Return);
+            break;
+        case 'e': sendKey(w, QEvent::KeyPress, Qt::Key_Return); break;
+        case 'x':
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Return, true);
+            sendKey(w, QEvent::KeyPress, Qt::Key_Return, true);
+            break;
+        case 'v': sendKey(w, QEvent::KeyRelease, Qt::Key_Return); break;
+        case 'K':
+            sendKey(w, QEvent::KeyPress, Qt::Key_Enter, false, 0, Qt::KeypadModifier);
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Enter, false, 0, Qt::KeypadModifier);
+            break;
+        case 'C':
+            sendKey(w, QEvent::KeyPress, Qt::Key_Return, false, 0, Qt::ControlModifier);
+            sendKey(w, QEvent::KeyRelease, Qt::Key_Return, false, 0, Qt::ControlModifier);
             break;
         default: QFAIL("unknown action");
         }
@@ -193,6 +211,13 @@ private slots:
 
     void formDesignSets_data();
     void formDesignSets();
+
+    void screenReadersSeeAPushButton_data();
+    void screenReadersSeeAPushButton();
+    void changesAreAnnounced_data();
+    void changesAreAnnounced();
+    void underlinedLetterClicks_data();
+    void underlinedLetterClicks();
 };
 
 void TestStyleButton::cleanup()
@@ -484,7 +509,15 @@ void TestStyleButton::clicksAndState_data()
     QTest::newRow("space held, unflagged repeats") << push << "sttt" << 1 << pressed << false;
     QTest::newRow("space unflagged repeats, released") << push << "stttu" << 1 << hot << false;
     QTest::newRow("toggle space held") << toggle << "sttu" << 1 << pressed << true;
-    QTest::newRow("enter") << push << "E" << 0 << normal << false;
+    // Return and the keypad's Enter click as Space does, with the same states.
+    QTest::newRow("return") << push << "E" << 1 << hot << false;
+    QTest::newRow("keypad enter") << push << "K" << 1 << hot << false;
+    QTest::newRow("return held") << push << "e" << 1 << pressed << false;
+    QTest::newRow("return auto-repeat") << push << "exxxv" << 1 << hot << false;
+    QTest::newRow("ctrl+return is the window's") << push << "C" << 0 << normal << false;
+    QTest::newRow("space while return holds it") << push << "eSu" << 1 << pressed << false;
+    QTest::newRow("toggle return on") << toggle << "E" << 1 << pressed << true;
+    QTest::newRow("toggle return off") << toggle << "EK" << 2 << hot << false;
     QTest::newRow("toggle on") << toggle << "L" << 1 << pressed << true;
     QTest::newRow("toggle off") << toggle << "LL" << 2 << hot << false;
     QTest::newRow("toggle space on") << toggle << "S" << 1 << pressed << true;
@@ -1066,6 +1099,119 @@ void TestStyleButton::formDesignSets()
     QVERIFY(button.Font().bold());
     QVERIFY(button.Enabled());
     QVERIFY(button.canTrackMouse()); // the program runs them: hover tracking is on
+}
+
+// --- screen readers and keys ------------------------------------------------------------------
+
+void TestStyleButton::screenReadersSeeAPushButton_data()
+{
+    using Actions = QAccessibleActionInterface;
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<int>("clicks"); // on the first action
+    QTest::addColumn<bool>("checked"); // after it
+    const QStringList push{Actions::pressAction(), Actions::setFocusAction()};
+    const QStringList toggle{Actions::pressAction(), Actions::toggleAction(), Actions::setFocusAction()};
+    QTest::newRow("underlined letter") << "Caption = \"&Exit\"" << "Exit" << "" << push << 1 << false;
+    QTest::newRow("doubled ampersand") << "Caption = \"A && B\"" << "A & B" << "" << push << 1 << false;
+    QTest::newRow("ampersand at the end") << "Caption = \"Save&\"" << "Save" << "" << push << 1 << false;
+    QTest::newRow("tooltip describes it") << "ToolTipText = \"Spins\"" << "StyleButton" << "Spins" << push << 1
+                                          << false;
+    QTest::newRow("toggle switched on") << "ButtonType = 1" << "StyleButton" << "" << toggle << 1 << true;
+    QTest::newRow("toggle switched off") << "ButtonType = 1\nValue = true" << "StyleButton" << "" << toggle << 1
+                                         << false;
+    QTest::newRow("disabled: nothing to do") << "Enabled = false" << "StyleButton" << "" << QStringList() << 0
+                                             << false;
+}
+
+void TestStyleButton::screenReadersSeeAPushButton()
+{
+    QFETCH(QString, set);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QFETCH(QStringList, actions);
+    QFETCH(int, clicks);
+    QFETCH(bool, checked);
+    auto button = loadedButton(set);
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(button.get());
+    QCOMPARE(iface->role(), QAccessible::Button);
+    QCOMPARE(iface->text(QAccessible::Name), name);
+    QCOMPARE(iface->text(QAccessible::Description), description);
+    QCOMPARE(iface->text(QAccessible::Accelerator), name == QLatin1String("Exit") ? QStringLiteral("Alt+E") : QString());
+    QCOMPARE(iface->actionInterface()->actionNames(), actions);
+    QCOMPARE(bool(iface->state().checkable), button->ButtonType() == StyleButton::Toggle);
+    QSignalSpy clickSpy(button.get(), &StyleButton::Click);
+    iface->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(clickSpy.count(), clicks);
+    QCOMPARE(bool(iface->state().checked), checked);
+}
+
+void TestStyleButton::changesAreAnnounced_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<int>("event"); // -1: none
+    QTest::newRow("caption") << "caption" << int(QAccessible::NameChanged);
+    QTest::newRow("tooltip") << "tooltip" << int(QAccessible::DescriptionChanged);
+    QTest::newRow("value") << "value" << int(QAccessible::StateChanged);
+    QTest::newRow("type") << "type" << int(QAccessible::StateChanged);
+    QTest::newRow("toggle switched by Space") << "toggle" << int(QAccessible::StateChanged);
+    QTest::newRow("push button pressed by Space") << "push" << -1;
+}
+
+void TestStyleButton::changesAreAnnounced()
+{
+    QFETCH(QString, change);
+    QFETCH(int, event);
+    auto button = loadedButton(change == QLatin1String("toggle") ? QStringLiteral("ButtonType = 1") : QString());
+    const a11ytest::Announcements told;
+    if (change == QLatin1String("caption"))
+        button->setCaption(QStringLiteral("&Go"));
+    else if (change == QLatin1String("tooltip"))
+        button->setToolTip(QStringLiteral("Goes"));
+    else if (change == QLatin1String("value"))
+        button->setValue(true);
+    else if (change == QLatin1String("type"))
+        button->setButtonType(StyleButton::Toggle);
+    else
+        play(button.get(), QStringLiteral("S"));
+    for (const auto type : {QAccessible::NameChanged, QAccessible::DescriptionChanged, QAccessible::StateChanged})
+        QCOMPARE(told.count(button.get(), type), type == event ? 1 : 0);
+}
+
+void TestStyleButton::underlinedLetterClicks_data()
+{
+    QTest::addColumn<QString>("captions"); // as loaded, then as assigned
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<int>("clicks");
+    QTest::newRow("Alt and the letter") << "&Exit" << true << "Alt+E" << 1;
+    QTest::newRow("the letter alone") << "&Exit" << true << "E" << 0;
+    QTest::newRow("a doubled ampersand underlines nothing") << "A && B" << true << "Alt+B" << 0;
+    QTest::newRow("the new caption's letter") << "&Go|&Stop" << true << "Alt+S" << 1;
+    QTest::newRow("the old caption's letter is given up") << "&Go|&Stop" << true << "Alt+G" << 0;
+    QTest::newRow("disabled") << "&Exit" << false << "Alt+E" << 0;
+}
+
+void TestStyleButton::underlinedLetterClicks()
+{
+    QFETCH(QString, captions);
+    QFETCH(bool, enabled);
+    QFETCH(QString, keys);
+    QFETCH(int, clicks);
+    QWidget window;
+    auto *button = new StyleButton(&window);
+    const QStringList names = captions.split(u'|');
+    button->UserControl_ReadProperties(PropertyBag::fromText(QStringLiteral("Caption = \"%1\"").arg(names[0])));
+    button->setCaption(names.last());
+    button->setEnabled(enabled);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QSignalSpy clickSpy(button, &StyleButton::Click);
+    const QKeyCombination combination = QKeySequence(keys)[0];
+    QTest::keyClick(&window, combination.key(), combination.keyboardModifiers());
+    QCOMPARE(clickSpy.count(), clicks);
 }
 
 QTEST_MAIN(TestStyleButton)

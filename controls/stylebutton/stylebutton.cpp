@@ -16,6 +16,7 @@ using host::OleColor;
 StyleButton::StyleButton(QWidget *parent)
     : QWidget(parent), m_Host(new host::ControlHost(this))
 {
+    installAccessibleInterface();
     m_UserMode = host::ControlHost::ambientUserMode();
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -143,7 +144,9 @@ void StyleButton::setStyle(int NewStyle)
 void StyleButton::setCaption(const QString &NewCaption)
 {
     m_Caption = NewCaption;
+    takeMnemonic();
     changedThenLayOut(QStringLiteral("Caption"));
+    announce(QAccessible::NameChanged);
 }
 
 void StyleButton::setIcon(const QPixmap &NewIcon)
@@ -225,6 +228,7 @@ void StyleButton::setToolTip(const QString &sToolTipText)
 {
     m_ToolTip = sToolTipText;
     changedThenRefresh(QStringLiteral("ToolTipText"));
+    announce(QAccessible::DescriptionChanged);
 }
 
 void StyleButton::setToolTipTitle(const QString &sTooltipTitle)
@@ -268,12 +272,14 @@ void StyleButton::setButtonType(int newType)
 {
     m_ButtonType = newType;
     changedThenRefresh(QStringLiteral("ButtonType"));
+    announceCheckedChanged(true); // a toggle is checkable, and checked when on
 }
 
 void StyleButton::setValue(bool newValue)
 {
     m_Value = newValue;
     changedThenRefresh(QStringLiteral("Value"));
+    announceCheckedChanged();
 }
 
 // --- About box and links -------------------------------------------------------------------

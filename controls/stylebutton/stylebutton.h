@@ -14,6 +14,7 @@
 #include "surface.h"
 #include "tooltip.h"
 
+#include <QAccessible>
 #include <QPixmap>
 #include <QPointer>
 #include <QRect>
@@ -27,6 +28,7 @@ namespace host {
 class PropertyBag;
 }
 class AboutBox;
+class StyleButtonAccessible;
 
 class StyleButton : public QWidget, public SubclassClient, public StyleButtonValues
 {
@@ -171,6 +173,7 @@ protected:
     void changedThenLayOut(const QString &name);
     void changedThenRefresh(const QString &name);
 
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -196,8 +199,19 @@ protected:
     void UserControl_LostFocus();
     void UserControl_Show();
     void UserControl_Hide();
-    // Click or Space press: a toggle switches, then Click is raised once.
+    // Click, Space or Enter press: a toggle switches, then Click is raised once.
     void clickAction();
+    // The letter the caption underlines ("&Exit": E) clicks the button with Alt, as the
+    // underline promises; taken again whenever the caption changes.
+    void takeMnemonic();
+
+    // Accessibility (stylebutton_accessible.cpp): screen readers see a push button named by
+    // its caption, described by its tooltip, with a press action. These tell them of a
+    // change of what they read.
+    friend class StyleButtonAccessible;
+    static void installAccessibleInterface();
+    void announce(QAccessible::Event what);
+    void announceCheckedChanged(bool checkableToo = false);
 
     // Hover tracking and the tooltip (stylebutton_hover.cpp).
     void startTracking();
@@ -244,7 +258,10 @@ protected:
     quint32 m_AboutWindowStyle = 0;
     bool m_ToolTipTaken = false;      // the host's tooltip text is held in ToolTip (shown)
     bool m_InDoubleClick = false;     // the release that ends a double click is no click
-    quint64 m_SpaceReleaseTime = 0;   // time stamp of the last Space release (repeat test)
+    int m_MnemonicId = 0;             // the window's shortcut for the underlined letter, 0: none
+    int m_ClickKeyHeld = 0;           // the Qt key (Space, Return, Enter) holding the button down
+    int m_ClickKeyReleased = 0;       // the click key last released, and when (repeat test)
+    quint64 m_ClickKeyReleaseTime = 0;
     host::ControlHost *m_Host;        // Qt child of the control
     QPointer<ToolTipWindow> m_ToolTipWindow; // Qt child of the control, rebuilt on entry
     std::unique_ptr<AboutBox> m_About;

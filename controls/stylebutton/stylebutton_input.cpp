@@ -7,6 +7,7 @@
 #include "hostapp.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 
 namespace {
@@ -162,6 +163,7 @@ void StyleButton::clickAction()
         m_Value = !m_Value;
         m_ButtonState = Hot;
         Refresh();
+        announceCheckedChanged();
     }
     emit Click();
 }
@@ -176,32 +178,46 @@ void StyleButton::UserControl_DblClick()
 
 void StyleButton::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() != Qt::Key_Space) {
-        event->ignore(); // Enter and every other key are the window's
+    // Space, Return and the keypad's Enter click alike: each runs the Space key's handlers.
+    // Return and Enter count without modifiers only, so Ctrl+Return and the like stay the
+    // window's. While one click key holds the button down the others are not taken.
+    const int key = event->key();
+    const bool clickKey = key == Qt::Key_Space ||
+                          ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+                           (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier);
+    if (!clickKey || (m_ClickKeyHeld != 0 && m_ClickKeyHeld != key)) {
+        event->ignore(); // every other key is the window's
         return;
     }
-    // A held Space is one press. The X server repeats a held key as a release and a press
+    // A held key is one press. The X server repeats a held key as a release and a press
     // with the same time stamp; Qt flags the pair as a repeat only when it sees both at
     // once, so a press at the very instant of the last release is taken as a repeat too:
     // it shows the button down again but is no new click.
-    const bool unflaggedRepeat = m_SpaceReleaseTime != 0 && event->timestamp() == m_SpaceReleaseTime;
+    const bool unflaggedRepeat =
+        m_ClickKeyReleaseTime != 0 && event->timestamp() == m_ClickKeyReleaseTime && key == m_ClickKeyReleased;
     if (unflaggedRepeat) {
         UserControl_KeyDown(kSpace);
     } else if (!event->isAutoRepeat()) {
         UserControl_KeyDown(kSpace);
         UserControl_KeyPress(kSpace);
     }
+    m_ClickKeyHeld = key;
     event->accept();
 }
 
 void StyleButton::keyReleaseEvent(QKeyEvent *event)
 {
-    if (event->key() != Qt::Key_Space) {
+    // The release of the key that pressed the button, whatever modifiers are held by then;
+    // Space's also when no key pressed it here.
+    const int key = event->key();
+    if (key != m_ClickKeyHeld && !(key == Qt::Key_Space && m_ClickKeyHeld == 0)) {
         event->ignore();
         return;
     }
     if (!event->isAutoRepeat()) {
-        m_SpaceReleaseTime = event->timestamp();
+        m_ClickKeyReleased = key;
+        m_ClickKeyReleaseTime = event->timestamp();
+        m_ClickKeyHeld = 0;
         UserControl_KeyUp(kSpace);
     }
     event->accept();
@@ -236,6 +252,30 @@ void StyleButton::UserControl_KeyUp(int KeyCode)
     UserControl_MouseUp(kLeftButton);
 }
 
+void StyleButton::takeMnemonic()
+{
+    if (m_MnemonicId != 0)
+        releaseShortcut(m_MnemonicId);
+    m_MnemonicId = 0;
+    const QKeySequence letter = QKeySequence::mnemonic(m_Caption);
+    if (m_UserMode && !letter.isEmpty())
+        m_MnemonicId = grabShortcut(letter);
+}
+
+bool StyleButton::event(QEvent *event)
+{
+    if (event->type() == QEvent::Shortcut && m_MnemonicId != 0 &&
+        static_cast<QShortcutEvent *>(event)->shortcutId() == m_MnemonicId) {
+        // Two controls underlining the same letter take turns at the focus, as labels do;
+        // a letter of this button's own clicks it.
+        setFocus(Qt::ShortcutFocusReason);
+        if (!static_cast<QShortcutEvent *>(event)->isAmbiguous() && isEnabled())
+            clickAction();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
 // --- focus ---------------------------------------------------------------------------------
 
 void StyleButton::focusInEvent(QFocusEvent *)
@@ -245,6 +285,8 @@ void StyleButton::focusInEvent(QFocusEvent *)
 
 void StyleButton::focusOutEvent(QFocusEvent *)
 {
+    // The held key's release goes to the control that has the focus now.
+    m_ClickKeyHeld = 0;
     UserControl_LostFocus();
 }
 

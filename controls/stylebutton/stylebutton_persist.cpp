@@ -61,6 +61,7 @@ void StyleButton::UserControl_ReadProperties(const host::PropertyBag &PropBag)
     m_Value = PropBag.readBool(QStringLiteral("Value"), false);
     // The host's own enabled flag follows the stored one.
     QWidget::setEnabled(m_Enabled);
+    takeMnemonic();
 
     if (m_UserMode)
         startTracking();

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QSet>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -106,6 +107,7 @@ bool FolderList::setPath(const QString &path)
         return true;
     m_path = clean;
     fill();
+    setAccessibleDescription(QDir::toNativeSeparators(m_path));
     emit pathChanged(m_path);
     return true;
 }
@@ -142,6 +144,14 @@ void FolderList::fill()
 
 FileList::FileList(QWidget *parent) : QListWidget(parent)
 {
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, &FileList::refresh);
+    // The first change starts the wait; the ones during it are read along with it.
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (!m_settle.isActive())
+            m_settle.start();
+    });
     connect(this, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0)
             emit fileClicked(item(row)->text());
@@ -162,12 +172,34 @@ void FileList::mousePressEvent(QMouseEvent *event)
 
 void FileList::refresh()
 {
-    const QString chosen = fileName();
-    fill();
-    if (chosen.isEmpty())
+    m_settle.stop();
+    const QStringList names = offeredNames();
+    const int rows = count();
+    bool same = rows == names.size();
+    for (int i = 0; same && i < rows; ++i)
+        same = item(i)->text() == names[i];
+    if (same)
         return;
+
     const QSignalBlocker quiet(this);
-    selectFile(chosen);
+    const QString chosen = fileName();
+    // Gone entries leave; the ones that stay keep their order, so each new name goes in
+    // where the fresh list has it. Anything else (a pattern changed meanwhile) fills anew.
+    const QSet<QString> wanted(names.begin(), names.end());
+    for (int i = count() - 1; i >= 0; --i) {
+        if (!wanted.contains(item(i)->text()))
+            delete takeItem(i);
+    }
+    for (int i = 0; i < names.size(); ++i) {
+        if (i >= count() || item(i)->text() != names[i])
+            insertItem(i, names[i]);
+    }
+    if (count() != names.size())
+        fill();
+    if (chosen.isEmpty() || !selectFile(chosen)) {
+        setCurrentRow(-1);
+        clearSelection();
+    }
 }
 
 void FileList::setPattern(const QString &pattern)
@@ -185,6 +217,19 @@ void FileList::setPath(const QString &path)
 {
     m_path = path;
     fill();
+    watch();
+}
+
+void FileList::watch()
+{
+    m_settle.stop();
+    const QStringList watched = m_watcher.directories();
+    if (watched == QStringList{m_path})
+        return;
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    if (!m_path.isEmpty())
+        m_watcher.addPath(m_path); // a folder that cannot be watched is listed as it was
 }
 
 QString FileList::fileName() const
@@ -206,12 +251,15 @@ void FileList::fill()
 {
     const QSignalBlocker quiet(this);
     clear();
+    addItems(offeredNames());
+}
+
+QStringList FileList::offeredNames() const
+{
     if (m_path.isEmpty())
-        return;
+        return {};
     // Without QDir::CaseSensitive the patterns match any case: IMG_0001.JPG is offered too.
-    const QDir dir(m_path);
-    const QStringList names = dir.entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
-    addItems(names);
+    return QDir(m_path).entryList(m_patterns, QDir::Files, QDir::Name | QDir::IgnoreCase);
 }
 
 } // namespace host

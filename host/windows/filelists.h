@@ -2,11 +2,15 @@
 // DriveList offers the mounted volumes, FolderList the chain of folders down to its path
 // and the folders inside it, FileList the files of its folder that match its pattern (any
 // case). Each reports a change of its path (or, for the file list, of the chosen entry).
+// The file list follows its folder as files come and go. Screen readers read the folder
+// list's open folder as its description.
 #pragma once
 
 #include <QComboBox>
+#include <QFileSystemWatcher>
 #include <QListWidget>
 #include <QStringList>
+#include <QTimer>
 
 namespace host {
 
@@ -63,9 +67,14 @@ public:
     QString fileName() const;
     // Chooses the entry `name`; returns false when the list does not hold it.
     bool selectFile(const QString &name);
-    // Reads the folder again (files may have come or gone); the chosen entry stays chosen
-    // while the folder still holds it. Reports nothing.
+    // Reads the folder again (files may have come or gone): entries come and go in place,
+    // the chosen entry stays chosen while the folder still holds it, and nothing is chosen
+    // when it went. Reports nothing. The list does this by itself shortly after the folder
+    // changes; a change of other files costs a reading of the folder only.
     void refresh();
+    // How long after a change in the folder the list reads it again; a burst of changes
+    // (a folder copied in) is read once.
+    static constexpr int kSettleMs = 150;
 
 signals:
     // Each change of the chosen entry, by mouse or keyboard, and a click on the entry
@@ -77,10 +86,14 @@ protected:
 
 private:
     void fill();
+    QStringList offeredNames() const;
+    void watch();
 
     QString m_path;
     QStringList m_patterns;
     int m_rowAtPress = -1;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle;
 };
 
 } // namespace host

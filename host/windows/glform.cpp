@@ -1,6 +1,7 @@
 #include "glform.h"
 
 #include "keycodes.h"
+#include "screenfit.h"
 #include "shapemask.h"
 
 #include <QCursor>
@@ -27,8 +28,10 @@ bool onX11();
 bool x11CompositorRunning();
 enum class X11ShapeKind { Bounding, Input };
 void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
+void x11ClearShape(WId window, X11ShapeKind kind);
 void x11SuppressShadow(WId window);
-void x11StackBelowActiveWindow(WId window);
+int x11WindowDepth(WId window);
+unsigned long x11TopLevel(WId window);
 QRegion x11Shape(WId window, X11ShapeKind kind);
 bool x11PointerPosition(QPoint &at);
 
@@ -103,8 +106,8 @@ protected:
             const int x = static_cast<int>(std::floor(at.x()));
             const int y = static_cast<int>(std::floor(at.y()));
             const int shift = shiftState(mouse->modifiers());
-            // A window placed by the program itself has no window manager to bring it to
-            // the front with the keyboard focus when clicked.
+            // Where no window manager runs, nothing else brings the window to the front
+            // with the keyboard focus when it is clicked.
             if (event->type() == QEvent::MouseButtonPress && !isActive()) {
                 raise();
                 requestActivate();
@@ -126,9 +129,6 @@ protected:
             event->ignore();
             m_form.queueCloseRequest();
             return true;
-        case QEvent::FocusOut:
-            m_form.focusLost();
-            break;
         case QEvent::PlatformSurface:
             if (static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
                 == QPlatformSurfaceEvent::SurfaceCreated)
@@ -237,29 +237,34 @@ QWindow *GlForm::window() const
 
 void GlForm::createNativeWindow()
 {
-    m_keying = compositedDesktop() ? Keying::Alpha : Keying::Shape;
+    const bool composited = compositedDesktop();
+    m_keying = composited ? Keying::Alpha : Keying::Shape;
     m_window = std::make_unique<GlWindow>(*this);
-    m_window->setFormat(surfaceFormat(m_keying));
+    // On X11 the window always has an alpha channel, so it can follow a compositor that
+    // starts or stops while it shows (followDesktop): without one the X server shows the
+    // colour channels only, and the shape hides the see-through pixels. Multisampled edges
+    // only where a compositor blends them; without, they would darken against the black.
+    QSurfaceFormat format = surfaceFormat(Keying::Alpha);
+    if (!composited)
+        format.setSamples(-1);
+    m_window->setFormat(format);
     Qt::WindowFlags flags = Qt::Window;
     if (m_designBorderless)
         flags |= Qt::FramelessWindowHint;
-    // A window the window manager frames gets the compositor's shadow under its whole
-    // rectangle, which the see-through pixels around the cube would show as a dark square
-    // (measured with xcompmgr -c under openbox); a window placed by the program itself
-    // gets none. It is centred on the screen as a window manager would place it.
-    const bool placeItself = m_keying == Keying::Alpha && onX11();
-    m_placesItself = placeItself;
-    if (placeItself)
-        flags |= Qt::BypassWindowManagerHint;
+    // An ordinary window of the window manager, which stacks it, focuses it, lists it in
+    // the task bar and moves it.
     m_window->setFlags(flags);
     m_window->resize(m_designSize);
-    if (placeItself && m_window->screen()) {
-        const QRect available = m_window->screen()->availableGeometry();
-        m_window->setPosition(available.center() - QPoint(m_designSize.width() / 2, m_designSize.height() / 2));
-    }
     m_shaped = false;
     m_paced = g_swapInterval > 0;
     m_pacer = FramePacer();
+    m_screens = std::make_unique<ScreenWatch>([this] { keepOnScreen(); });
+    if (onX11()) {
+        m_desktopWatch = std::make_unique<QTimer>();
+        m_desktopWatch->setInterval(kDesktopCheckInterval);
+        QObject::connect(m_desktopWatch.get(), &QTimer::timeout, m_window.get(), [this] { followDesktop(); });
+        m_desktopWatch->start();
+    }
 }
 
 void GlForm::destroyNativeWindow()
@@ -269,6 +274,8 @@ void GlForm::destroyNativeWindow()
     QOpenGLContext *context = QOpenGLContext::currentContext();
     if (context && m_window && context->surface() == m_window.get())
         context->doneCurrent();
+    m_desktopWatch.reset();
+    m_screens.reset();
     m_window.reset();
     m_shaped = false;
 }
@@ -397,9 +404,75 @@ bool GlForm::compositedDesktop()
 
 bool GlForm::startSystemMove()
 {
-    if (!m_window || !QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
-        return false;
-    return m_window->startSystemMove();
+    // The window manager (or the Wayland compositor) moves the window where it offers to;
+    // on X11 that is what _NET_WM_MOVERESIZE in _NET_SUPPORTED says, which Qt checks.
+    return m_window && m_window->handle() && m_window->startSystemMove();
+}
+
+QSize GlForm::keptWindowSize(const QSize &deviceSize, double previousRatio)
+{
+    if (!(previousRatio > 0))
+        return deviceSize;
+    return QSize(static_cast<int>(std::lround(deviceSize.width() / previousRatio)),
+                 static_cast<int>(std::lround(deviceSize.height() / previousRatio)));
+}
+
+GlForm::Keying GlForm::keyingFor(bool composited, bool surfaceHasAlpha)
+{
+    return composited && surfaceHasAlpha ? Keying::Alpha : Keying::Shape;
+}
+
+void GlForm::keepOnScreen()
+{
+    if (!m_window || !m_window->isVisible())
+        return;
+    const QRect frame = m_window->frameGeometry();
+    const QPoint to = positionOnScreens(frame, currentScreens());
+    if (to != frame.topLeft())
+        m_window->setFramePosition(to);
+}
+
+void GlForm::refuseShadow()
+{
+    if (!m_window || !m_window->handle() || !onX11())
+        return;
+    // A compositor looks for the refusal on the outermost window, which is the window
+    // manager's frame around this one once it has taken the window in; the frame changes
+    // when the window manager does.
+    const unsigned long outer = x11TopLevel(m_window->winId());
+    if (outer == m_shadowRefusedOn)
+        return;
+    m_shadowRefusedOn = outer;
+    x11SuppressShadow(m_window->winId());
+    if (outer && outer != m_window->winId())
+        x11SuppressShadow(outer);
+}
+
+void GlForm::followDesktop()
+{
+    if (!m_window || !m_window->handle())
+        return;
+    const bool composited = compositedDesktop();
+    if (composited)
+        refuseShadow();
+    const Keying wanted = keyingFor(composited, m_surfaceHasAlpha);
+    if (wanted == m_keying)
+        return;
+    const Keying was = m_keying;
+    m_keying = wanted;
+    // The last frame's shape moves over to its new role at once: as the visible outline
+    // when the compositor went (its see-through pixels would show black otherwise), as
+    // only the input region when one came (the outline would otherwise cut its blended
+    // edge). The next frame is drawn for the new keying.
+    if (onX11()) {
+        const WId id = m_window->winId();
+        if (was == Keying::Alpha)
+            x11ClearShape(id, X11ShapeKind::Input);
+        else
+            x11ClearShape(id, X11ShapeKind::Bounding);
+    }
+    if (m_shaped)
+        applyShape();
 }
 
 void GlForm::setShape(const QRegion &deviceRegion)
@@ -454,33 +527,34 @@ QRegion GlForm::windowSystemShape() const
 void GlForm::surfaceCreated()
 {
     m_pixelRatio = devicePixelRatio();
-    if (onX11() && m_keying == Keying::Alpha)
-        x11SuppressShadow(m_window->winId());
+    if (onX11()) {
+        // The compositor's shadow is refused from the start, so one that comes later
+        // draws none either.
+        m_shadowRefusedOn = 0;
+        refuseShadow();
+        m_surfaceHasAlpha = x11WindowDepth(m_window->winId()) == 32;
+        m_keying = keyingFor(compositedDesktop(), m_surfaceHasAlpha);
+    } else {
+        m_surfaceHasAlpha = m_keying == Keying::Alpha;
+    }
     if (m_shaped)
         applyShape();
-}
-
-void GlForm::focusLost()
-{
-    if (!m_placesItself || !m_window)
-        return;
-    // A managed window the user turns to goes above this one, as the window manager would
-    // stack it over a window it manages. The window system names the new active window a
-    // moment after the focus left.
-    QTimer::singleShot(100, m_window.get(), [this] {
-        if (m_window && !m_window->isActive())
-            x11StackBelowActiveWindow(m_window->winId());
-    });
 }
 
 void GlForm::checkPixelRatio()
 {
     if (!m_window || devicePixelRatio() == m_pixelRatio)
         return;
-    m_pixelRatio = devicePixelRatio();
+    const double was = std::exchange(m_pixelRatio, devicePixelRatio());
     // The same device-pixel shape means another window-pixel shape now.
     if (m_shaped && m_window->handle())
         applyShape();
+    // The window system kept the window's size in device pixels, which is another size in
+    // window pixels on this monitor: the window takes back the size it had in window
+    // pixels, as the desktop's other windows do.
+    const QSize kept = keptWindowSize(QSize(clientDeviceWidth(), clientDeviceHeight()), was);
+    if (!kept.isEmpty() && kept != m_window->size())
+        m_window->resize(kept);
     Form_Resize();
     // A drag that carried the window onto a monitor of another scale: Qt has placed it
     // again through the new scale, away from the pointer. The form places it back now
@@ -598,53 +672,44 @@ void x11SuppressShadow(WId window)
     XFlush(display);
 }
 
-void x11StackBelowActiveWindow(WId window)
+void x11ClearShape(WId window, X11ShapeKind kind)
+{
+    Display *display = x11Display();
+    if (!display || !window || !x11HasShape(display))
+        return;
+    // No mask: the whole window again.
+    XShapeCombineMask(display, static_cast<Window>(window), kind == X11ShapeKind::Input ? ShapeInput : ShapeBounding, 0,
+                      0, None, ShapeSet);
+    XFlush(display);
+}
+
+int x11WindowDepth(WId window)
+{
+    Display *display = x11Display();
+    XWindowAttributes attributes{};
+    if (!display || !window || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes))
+        return 0;
+    return attributes.depth;
+}
+
+unsigned long x11TopLevel(WId window)
 {
     Display *display = x11Display();
     if (!display || !window)
-        return;
+        return 0;
     const Window root = DefaultRootWindow(display);
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char *data = nullptr;
-    Window active = None;
-    if (XGetWindowProperty(display, root, XInternAtom(display, "_NET_ACTIVE_WINDOW", False), 0, 1, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data) == Success && data) {
-        if (count == 1 && format == 32)
-            active = static_cast<Window>(*reinterpret_cast<unsigned long *>(data));
-        XFree(data);
-    }
-    if (active == None || active == static_cast<Window>(window))
-        return;
-    // Not below the desktop or a panel: the cube would vanish behind them.
-    data = nullptr;
-    if (XGetWindowProperty(display, active, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), 0, 1, False,
-                           XA_ATOM, &type, &format, &count, &after, &data) == Success && data) {
-        const Atom kind = count == 1 ? static_cast<Atom>(*reinterpret_cast<unsigned long *>(data)) : None;
-        XFree(data);
-        if (kind == XInternAtom(display, "_NET_WM_WINDOW_TYPE_DESKTOP", False)
-            || kind == XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False))
-            return;
-    }
-    // The window manager's frame around it is the sibling to stack against.
-    Window top = active;
+    Window at = static_cast<Window>(window);
     for (;;) {
         Window rootReturn = None, parent = None, *children = nullptr;
-        unsigned int n = 0;
-        if (!XQueryTree(display, top, &rootReturn, &parent, &children, &n))
-            return;
+        unsigned int count = 0;
+        if (!XQueryTree(display, at, &rootReturn, &parent, &children, &count))
+            return 0;
         if (children)
             XFree(children);
         if (parent == root || parent == None)
-            break;
-        top = parent;
+            return at;
+        at = parent;
     }
-    XWindowChanges changes{};
-    changes.sibling = top;
-    changes.stack_mode = Below;
-    XConfigureWindow(display, static_cast<Window>(window), CWSibling | CWStackMode, &changes);
-    XFlush(display);
 }
 
 QRegion x11Shape(WId window, X11ShapeKind kind)

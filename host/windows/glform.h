@@ -8,16 +8,19 @@
 
 #include <QPoint>
 #include <QRegion>
+#include <QSize>
 #include <QString>
 #include <QSurfaceFormat>
 #include <chrono>
 #include <memory>
 
+class QTimer;
 class QWindow;
 
 namespace host {
 
 class GlWindow;
+class ScreenWatch;
 
 // Keeps frames at the display's refresh rate where a swap interval of 1 is not honoured
 // (no vsync: virtual servers, many virtual machines and remote desktops), so per-frame
@@ -85,12 +88,20 @@ public:
     // How the desktop shows through around what is drawn. Shape: only the pixels inside
     // the window's shape are shown (X Shape, a 1-bit outline). Alpha: on a compositing
     // desktop the surface has an alpha channel the compositor blends, so edges can be
-    // smooth; the shape then only says where the window takes the mouse. Chosen when the
-    // native window is made.
+    // smooth; the shape then only says where the window takes the mouse. It follows the
+    // desktop while the window shows: a compositor that starts or stops is noticed within
+    // kDesktopCheckInterval, and the window's shape is handed over at once.
     enum class Keying { Shape, Alpha };
     Keying keying() const { return m_keying; }
     // Whether a compositing manager blends windows on this desktop (always so on Wayland).
     static bool compositedDesktop();
+    // Alpha only where a compositor blends the window and its surface has an alpha channel
+    // (an X server without 32-bit visuals gives none): without either, the shape keys.
+    static Keying keyingFor(bool composited, bool surfaceHasAlpha);
+    static constexpr int kDesktopCheckInterval = 200; // milliseconds
+    // The window's size in window pixels after a move onto a monitor of another scale: the
+    // size in window pixels it had before (`deviceSize` at `previousRatio`).
+    static QSize keptWindowSize(const QSize &deviceSize, double previousRatio);
 
     // The window's shape in device pixels: only pixels inside it are shown (with alpha
     // keying: only they take the mouse), the desktop shows through the rest. An empty
@@ -101,9 +112,9 @@ public:
     // native window exists.
     QRegion windowSystemShape() const;
 
-    // Starts a move of the window by the window system, following the pointer, where the
-    // program cannot place its window itself (Wayland). False where it can: the caller
-    // moves the window.
+    // Starts a move of the window by the window manager (or the Wayland compositor),
+    // following the pointer, where it offers one. False where none does (no window manager
+    // runs): the caller moves the window.
     bool startSystemMove();
 
     // Presents the frame drawn on the current GL context into this window; with a swap
@@ -141,11 +152,16 @@ private:
     void applyShape();
     void surfaceCreated();
     void checkPixelRatio();
-    void focusLost();
+    void followDesktop();
+    void refuseShadow();
+    void keepOnScreen();
 
     std::unique_ptr<GlWindow> m_window;
+    std::unique_ptr<QTimer> m_desktopWatch;
+    std::unique_ptr<ScreenWatch> m_screens;
     Keying m_keying = Keying::Shape;
-    bool m_placesItself = false;
+    bool m_surfaceHasAlpha = false;
+    unsigned long m_shadowRefusedOn = 0; // the outermost window told to cast no shadow
     double m_pixelRatio = 1.0;
     QSize m_designSize{533, 533};
     bool m_designBorderless = false;

@@ -1,7 +1,9 @@
 #include "imagecontrol.h"
 
+#include "accessibility.h"
 #include "syscolours.h"
 
+#include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
@@ -68,8 +70,24 @@ QString firstLocalFile(const QMimeData *data)
 }
 } // namespace
 
+namespace {
+constexpr int kMarkerArm = 7; // from the point to the end of each arm
+constexpr int kMarkerGap = 2; // from the point to the start of each arm
+
+// Offers a key the control does not use to the window's handler; on to the parent unless
+// the handler accepted it.
+template <typename Control>
+bool offerKey(Control *control, QKeyEvent *event)
+{
+    event->ignore();
+    emit control->keyPressed(event);
+    return event->isAccepted();
+}
+} // namespace
+
 ImageControl::ImageControl(QWidget *parent) : QFrame(parent)
 {
+    installAccessibleInterfaces();
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setLineWidth(1);
     setMouseTracking(true);
@@ -81,14 +99,60 @@ void ImageControl::setPicture(const QImage &picture)
     update();
 }
 
+void ImageControl::setChecked(bool checked)
+{
+    if (checked == m_checked)
+        return;
+    m_checked = checked;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(this, changed);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ImageControl::setMarker(std::optional<QPoint> at)
+{
+    if (at == m_marker)
+        return;
+    if (m_marker)
+        update(markerArea(*m_marker));
+    m_marker = at;
+    if (m_marker)
+        update(markerArea(*m_marker));
+}
+
+QRect ImageControl::markerArea(QPoint at) const
+{
+    // The arms and their outline, with a pixel to spare.
+    const int reach = kMarkerArm + 2;
+    return QRect(at.x() - reach, at.y() - reach, 2 * reach + 1, 2 * reach + 1);
+}
+
 void ImageControl::paintEvent(QPaintEvent *event)
 {
     QFrame::paintEvent(event);
+    QPainter p(this);
     if (!m_picture.isNull()) {
-        QPainter p(this);
         p.setRenderHint(QPainter::SmoothPixmapTransform);
         p.drawImage(contentsRect(), m_picture);
     }
+    if (m_marker) {
+        // Four arms around the point, dark on a light outline so they show on any picture;
+        // the point itself stays uncovered.
+        const QPoint c = *m_marker;
+        const QLine arms[] = {
+            QLine(c.x() - kMarkerArm, c.y(), c.x() - kMarkerGap, c.y()),
+            QLine(c.x() + kMarkerGap, c.y(), c.x() + kMarkerArm, c.y()),
+            QLine(c.x(), c.y() - kMarkerArm, c.x(), c.y() - kMarkerGap),
+            QLine(c.x(), c.y() + kMarkerGap, c.x(), c.y() + kMarkerArm),
+        };
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QPen(Qt::white, 3, Qt::SolidLine, Qt::SquareCap));
+        p.drawLines(arms, 4);
+        p.setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::SquareCap));
+        p.drawLines(arms, 4);
+    }
+    p.end();
     ClickAndPointer::paintFocus(this, contentsRect());
 }
 
@@ -113,7 +177,7 @@ void ImageControl::keyPressEvent(QKeyEvent *event)
 {
     if (ClickAndPointer::keyClick(event))
         emit clicked();
-    else
+    else if (!offerKey(this, event))
         QFrame::keyPressEvent(event);
 }
 
@@ -146,13 +210,17 @@ void ImageControl::dropEvent(QDropEvent *event)
 
 PictureBox::PictureBox(QWidget *parent) : QWidget(parent)
 {
+    installAccessibleInterfaces();
 }
 
 void PictureBox::setBackColor(OleColor colour)
 {
+    const bool changed = colour != m_backColor;
     m_backColor = colour;
     m_picture = QImage();
     redraw();
+    if (changed)
+        emit backColorChanged(colour);
 }
 
 void PictureBox::setPicture(const QImage &picture)
@@ -212,7 +280,7 @@ void PictureBox::keyPressEvent(QKeyEvent *event)
 {
     if (ClickAndPointer::keyClick(event))
         emit clicked();
-    else
+    else if (!offerKey(this, event))
         QWidget::keyPressEvent(event);
 }
 

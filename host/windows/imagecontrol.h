@@ -3,7 +3,8 @@
 // reports clicks, pointer moves and files dropped on it. PictureBox keeps an image of its own
 // size: a back colour, a picture drawn at natural size from its corner, one pixel's colour
 // read back. Either takes the focus when its focus policy lets it; then it shows a focus
-// frame, and Space or Enter clicks it.
+// frame, and Space or Enter clicks it; other keys are offered to the window through
+// keyPressed. Screen readers see either as a button with a press action (accessibility.h).
 #pragma once
 
 #include "colour.h"
@@ -11,6 +12,7 @@
 #include <QCursor>
 #include <QFrame>
 #include <QImage>
+#include <optional>
 
 class QKeyEvent;
 class QMouseEvent;
@@ -56,9 +58,27 @@ public:
     int mousePointer() const { return m_mouse.pointer(); }
     void setMouseIcon(const QCursor &cursor) { m_mouse.setIcon(cursor); }
 
+    // One of a set of controls of which one is chosen: screen readers see a radio button,
+    // checked while it is the chosen one.
+    void setCheckable(bool checkable) { m_checkable = checkable; }
+    bool isCheckable() const { return m_checkable; }
+    void setChecked(bool checked);
+    bool isChecked() const { return m_checked; }
+
+    // A small crosshair over the picture at `at` (control coordinates, as mouseMoved gives
+    // them); none without a point.
+    void setMarker(std::optional<QPoint> at);
+    std::optional<QPoint> marker() const { return m_marker; }
+
+    // Clicks the control as the pointer or the keyboard does.
+    void click() { emit clicked(); }
+
 signals:
     void clicked();
     void mouseMoved(int x, int y);
+    // A key the control does not use itself, while it has the focus; a receiver that uses
+    // it accepts the event, else it goes on to the window.
+    void keyPressed(QKeyEvent *event);
     // A local file dropped on the control (the first, when several are); only with
     // setAcceptDrops(true).
     void fileDropped(const QString &path);
@@ -75,8 +95,13 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    QRect markerArea(QPoint at) const;
+
     QImage m_picture;
     ClickAndPointer m_mouse;
+    std::optional<QPoint> m_marker;
+    bool m_checkable = false;
+    bool m_checked = false;
 };
 
 class PictureBox : public QWidget
@@ -98,8 +123,14 @@ public:
     int mousePointer() const { return m_mouse.pointer(); }
     void setMouseIcon(const QCursor &cursor) { m_mouse.setIcon(cursor); }
 
+    void click() { emit clicked(); }
+
 signals:
     void clicked();
+    // Each change of the back colour.
+    void backColorChanged(host::OleColor colour);
+    // As ImageControl::keyPressed.
+    void keyPressed(QKeyEvent *event);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

@@ -1,5 +1,7 @@
 #include "widgetform.h"
 
+#include "screenfit.h"
+
 #include <QCloseEvent>
 #include <QWindow>
 
@@ -9,7 +11,7 @@ namespace host {
 class WidgetForm::Window : public QWidget
 {
 public:
-    explicit Window(WidgetForm &form) : m_form(form) {}
+    explicit Window(WidgetForm &form) : m_form(form), m_screens([this] { keepOnScreen(); }) {}
 
 protected:
     void closeEvent(QCloseEvent *event) override
@@ -42,7 +44,19 @@ private:
         resize(fixed);
     }
 
+    // A window that a change of the screens left on none comes onto the nearest.
+    void keepOnScreen()
+    {
+        if (!isVisible())
+            return;
+        const QRect frame = frameGeometry();
+        const QPoint to = positionOnScreens(frame, currentScreens());
+        if (to != frame.topLeft())
+            move(to);
+    }
+
     WidgetForm &m_form;
+    ScreenWatch m_screens;
 };
 
 namespace {
