@@ -62,11 +62,11 @@ void choose(Form1 &picker, const QString &folder, const QString &name)
     QVERIFY2(picker.File1->selectFile(name), qPrintable(name));
 }
 
-// Drags `path` over `target` and drops it there, as a file manager does.
-bool dropFile(QWidget *target, const QString &path)
+// Drags `urls` over `target` and drops them there, as a file manager or a browser does.
+bool dropUrls(QWidget *target, const QList<QUrl> &urls)
 {
     QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
+    data.setUrls(urls);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
@@ -75,6 +75,11 @@ bool dropFile(QWidget *target, const QString &path)
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     return drop.isAccepted();
+}
+
+bool dropFile(QWidget *target, const QString &path)
+{
+    return dropUrls(target, {QUrl::fromLocalFile(path)});
 }
 
 // Leaves a socket file at `path` with no one listening, as a copy killed with -9 does.
@@ -202,6 +207,8 @@ private slots:
     void dropFillsTheSlotItLandsOn();
     void dropOfWhatIsNoPictureIsIgnored_data();
     void dropOfWhatIsNoPictureIsIgnored();
+    void dropTakesTheFirstLocalFile_data();
+    void dropTakesTheFirstLocalFile();
     void tabAndSpaceWalkTheSlotsAndSwatch_data();
     void tabAndSpaceWalkTheSlotsAndSwatch();
     void commandLine_data();
@@ -1061,6 +1068,33 @@ void tst_App::dropOfWhatIsNoPictureIsIgnored()
     QVERIFY(f.messages.isEmpty());
 }
 
+void tst_App::dropTakesTheFirstLocalFile_data()
+{
+    // "L" stands for the local picture, anything else is the URL as dragged.
+    QTest::addColumn<QStringList>("urls");
+    QTest::addColumn<bool>("taken");
+    QTest::newRow("web address before the file") << QStringList{"https://example.org/a.png", "L"} << true;
+    QTest::newRow("network share before the file") << QStringList{"smb://server/share/b.png", "L"} << true;
+    QTest::newRow("file after two addresses") << QStringList{"ftp://x/c.png", "http://y/d.png", "L"} << true;
+    QTest::newRow("web address alone") << QStringList{"https://example.org/a.png"} << false;
+}
+
+void tst_App::dropTakesTheFirstLocalFile()
+{
+    QFETCH(QStringList, urls);
+    QFETCH(bool, taken);
+    apptest::Fixture f;
+    const QString path = f.picture("local.png", QSize(40, 30), Qt::darkGreen, "PNG");
+    QList<QUrl> dragged;
+    for (const QString &u : urls)
+        dragged << (u == QLatin1String("L") ? QUrl::fromLocalFile(path) : QUrl(u));
+    Form1 picker;
+    picker.Show();
+    QCOMPARE(dropUrls(picker.Image1[3], dragged), taken);
+    QCOMPARE(picker.sidePaths[3], taken ? path : QString());
+    QCOMPARE(picker.Image1[3]->picture().isNull(), !taken);
+}
+
 void tst_App::tabAndSpaceWalkTheSlotsAndSwatch_data()
 {
     QTest::addColumn<int>("tabs");
@@ -1158,6 +1192,13 @@ void tst_App::secondStartReachesTheFirst()
     int activations = 0;
     first.setActivationHandler([&] { ++activations; });
     QCOMPARE(first.start(), app::SingleInstance::First);
+    // Only the user's own programs may reach the first copy or hold up its start.
+    for (const QString &own : {path, path + QStringLiteral(".lock")}) {
+        const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+            | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+        QVERIFY2(QFileInfo::exists(own), qPrintable(own));
+        QVERIFY2(!(QFile::permissions(own) & others), qPrintable(own));
+    }
 
     // The second copy talks to the first from another thread, as another process would:
     // the first answers from its own event loop.

@@ -83,6 +83,8 @@ private slots:
     void sideFileThatCannotBeWrittenKeepsTheOldOne();
     void sideFileReplacesALinkInItsPlace_data();
     void sideFileReplacesALinkInItsPlace();
+    void folderInASideFilesPlaceIsAFailure_data();
+    void folderInASideFilesPlaceIsAFailure();
     void reducedJpegStaysCloseToTheFullAverage();
     void reducedPicturesAreSmall_data();
     void reducedPicturesAreSmall();
@@ -367,6 +369,32 @@ void tst_Compose::sideFileReplacesALinkInItsPlace()
              pointsAt == "missing" ? QStringList() : QStringList{"target"});
     if (pointsAt == "folder")
         QVERIFY(QDir(target).isEmpty());
+}
+
+void tst_Compose::folderInASideFilesPlaceIsAFailure_data()
+{
+    QTest::addColumn<bool>("empty");
+    QTest::newRow("an empty folder") << true;
+    QTest::newRow("a folder with a file in it") << false;
+}
+
+// The new side is written in full beside its place, and only the last step, putting it
+// in place, is refused: that is a failure with the system's reason, and nothing is left.
+void tst_Compose::folderInASideFilesPlaceIsAFailure()
+{
+    QFETCH(bool, empty);
+    QTemporaryDir sides;
+    const QString name = app::sideFileName(sides.path(), 2);
+    QVERIFY(QDir().mkpath(name));
+    if (!empty)
+        QVERIFY(apptest::writeBytes(name + QStringLiteral("/kept.txt"), "mine"));
+    QString reason;
+    QVERIFY(!app::writeSideFile(name, solid(QSize(256, 256), Qt::green), &reason));
+    QVERIFY(!reason.isEmpty());
+    QVERIFY(QFileInfo(name).isDir());
+    QCOMPARE(QDir(sides.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{"Side 2.bmp"});
+    QCOMPARE(QDir(name).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             empty ? QStringList() : QStringList{"kept.txt"});
 }
 
 void tst_Compose::reducedJpegStaysCloseToTheFullAverage()

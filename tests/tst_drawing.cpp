@@ -5,7 +5,9 @@
 
 #include "drawing.h"
 #include "gradientsteps.h"
+#include "picture.h"
 #include "regions.h"
+#include "shapemask.h"
 #include "theme.h"
 #include "windows_state.h"
 
@@ -33,6 +35,13 @@ Surface surfaceOf(int w, int h)
     s.resize(w, h);
     s.setBackColor(RGB(1, 2, 3));
     return s;
+}
+qint64 pixelTotal(const QRegion &region)
+{
+    qint64 total = 0;
+    for (const QRect &r : region)
+        total += qint64(r.width()) * r.height();
+    return total;
 }
 } // namespace
 
@@ -78,6 +87,16 @@ private slots:
 
     void regionShapes_data();
     void regionShapes();
+    void cutAndRoundRegionsAreMirrorImages_data();
+    void cutAndRoundRegionsAreMirrorImages();
+    void outlineTakesThePixelsWhoseCentresItHolds_data();
+    void outlineTakesThePixelsWhoseCentresItHolds();
+    void hullKeepsOnlyCorners_data();
+    void hullKeepsOnlyCorners();
+    void windowPixelsCoverEveryDevicePixel_data();
+    void windowPixelsCoverEveryDevicePixel();
+    void nearestSamplesTheCentreOfEachCell_data();
+    void nearestSamplesTheCentreOfEachCell();
     void themeSeamSwitchesTheThemeOff();
 };
 
@@ -117,6 +136,7 @@ void TestDrawing::translateColorResolvesOrFails_data()
     QTest::newRow("unknown index") << systemColourRef(200) << kTranslateFailed;
     QTest::newRow("junk in the middle bytes") << OleColor(0x8012000Fu) << kTranslateFailed;
     QTest::newRow("minus one") << OleColor(0xFFFFFFFFu) << kTranslateFailed;
+    QTest::newRow("junk next to the index") << OleColor(systemColourRef(COLOR_BTNFACE) | 0x100u) << kTranslateFailed;
 }
 
 void TestDrawing::translateColorResolvesOrFails()
@@ -528,6 +548,167 @@ void TestDrawing::regionShapes()
         QVERIFY2(!region.contains(p), qPrintable(QStringLiteral("(%1,%2) outside").arg(p.x()).arg(p.y())));
     QVERIFY(region.boundingRect().right() <= 40);
     QVERIFY(region.boundingRect().bottom() <= 22);
+}
+
+void TestDrawing::cutAndRoundRegionsAreMirrorImages_data()
+{
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<QSize>("size");
+    for (const char *shape : {"cut", "round"})
+        for (const QSize size : {QSize(41, 23), QSize(10, 10), QSize(137, 57), QSize(5, 40)})
+            QTest::addRow("%s %dx%d", shape, size.width(), size.height()) << QString::fromLatin1(shape) << size;
+}
+
+// The cut and the rounded button shapes treat their four corners alike.
+void TestDrawing::cutAndRoundRegionsAreMirrorImages()
+{
+    QFETCH(QString, shape);
+    QFETCH(QSize, size);
+    const QRegion region = shape == "cut" ? MakeCutCornerRegion(size.width(), size.height())
+                                          : MakeRoundRegion(size.width(), size.height());
+    QVERIFY(!region.isEmpty());
+    const QRect box = region.boundingRect();
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const bool in = region.contains(QPoint(x, y));
+            QVERIFY2(in == region.contains(QPoint(box.left() + box.right() - x, y)),
+                     qPrintable(QStringLiteral("(%1,%2) left and right").arg(x).arg(y)));
+            QVERIFY2(in == region.contains(QPoint(x, box.top() + box.bottom() - y)),
+                     qPrintable(QStringLiteral("(%1,%2) top and bottom").arg(x).arg(y)));
+        }
+}
+
+void TestDrawing::outlineTakesThePixelsWhoseCentresItHolds_data()
+{
+    // A pixel belongs to the outline when its centre lies inside; a centre on a left or
+    // top edge is inside, one on a right or bottom edge outside, so outlines that meet
+    // share no pixel.
+    QTest::addColumn<QList<QPointF>>("points");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QRegion>("expected");
+    const auto box = [](double l, double t, double r, double b) {
+        return QList<QPointF>{{l, t}, {r, t}, {r, b}, {l, b}};
+    };
+    QTest::newRow("whole pixels") << box(1, 1, 4, 3) << QSize(8, 8) << QRegion(1, 1, 3, 2);
+    QTest::newRow("edges through centres") << box(0.5, 0.5, 3.5, 2.5) << QSize(8, 8) << QRegion(0, 0, 3, 2);
+    QTest::newRow("edges just short of centres") << box(0.6, 0.6, 3.4, 2.4) << QSize(8, 8) << QRegion(1, 1, 2, 1);
+    QTest::newRow("edges just past centres") << box(0.4, 0.4, 3.6, 2.6) << QSize(8, 8) << QRegion(0, 0, 4, 3);
+    QTest::newRow("clipped to the area") << box(-5, -5, 20, 20) << QSize(6, 4) << QRegion(0, 0, 6, 4);
+    QTest::newRow("right edge at the area's edge") << box(2, 1, 6, 2) << QSize(6, 4) << QRegion(2, 1, 4, 1);
+    QTest::newRow("triangle") << QList<QPointF>{{0, 0}, {4, 0}, {0, 4}} << QSize(8, 8)
+                              << (QRegion(0, 0, 3, 1) + QRegion(0, 1, 2, 1) + QRegion(0, 2, 1, 1));
+    QTest::newRow("points in any order, inner ones too") << QList<QPointF>{{4, 3}, {2, 2}, {1, 1}, {1, 3}, {4, 1}}
+                                                         << QSize(8, 8) << QRegion(1, 1, 3, 2);
+    QTest::newRow("thinner than a pixel's centre") << box(1.1, 1, 1.4, 5) << QSize(8, 8) << QRegion();
+    QTest::newRow("a line") << QList<QPointF>{{0, 0}, {3, 3}, {6, 6}} << QSize(8, 8) << QRegion();
+}
+
+void TestDrawing::outlineTakesThePixelsWhoseCentresItHolds()
+{
+    QFETCH(QList<QPointF>, points);
+    QFETCH(QSize, size);
+    QFETCH(QRegion, expected);
+    const QRegion got = regionFromConvexPoints(std::vector<QPointF>(points.begin(), points.end()), size);
+    // The same pixels, however the rows are banded.
+    QVERIFY2(got.xored(expected).isEmpty(), qPrintable(QStringLiteral("%1 pixels, %2 expected")
+                                                         .arg(pixelTotal(got)).arg(pixelTotal(expected))));
+    // Two outlines side by side share no pixel and leave none out.
+    if (points.size() == 4 && !expected.isEmpty()) {
+        std::vector<QPointF> right;
+        const double edge = points[1].x();
+        for (const QPointF &p : points)
+            right.emplace_back(p.x() == edge ? edge + 2 : edge, p.y());
+        const QRegion neighbour = regionFromConvexPoints(right, QSize(64, 64));
+        QVERIFY(!neighbour.intersects(got));
+        QVERIFY(pixelTotal(neighbour) + pixelTotal(regionFromConvexPoints(
+                    std::vector<QPointF>(points.begin(), points.end()), QSize(64, 64)))
+                == pixelTotal(regionFromConvexPoints({points[0], {edge + 2, points[1].y()},
+                                                      {edge + 2, points[2].y()}, points[3]}, QSize(64, 64))));
+    }
+}
+
+void TestDrawing::hullKeepsOnlyCorners_data()
+{
+    QTest::addColumn<QList<QPointF>>("points");
+    QTest::addColumn<int>("corners");
+    QTest::newRow("square") << QList<QPointF>{{0, 0}, {2, 0}, {2, 2}, {0, 2}} << 4;
+    QTest::newRow("square with its edges' middles") << QList<QPointF>{{0, 0}, {1, 0}, {2, 0}, {2, 1}, {2, 2}, {1, 2}, {0, 2}, {0, 1}} << 4;
+    QTest::newRow("square with repeated corners") << QList<QPointF>{{0, 0}, {0, 0}, {2, 0}, {2, 2}, {2, 2}, {0, 2}} << 4;
+    QTest::newRow("square and its centre") << QList<QPointF>{{0, 0}, {2, 0}, {1, 1}, {2, 2}, {0, 2}} << 4;
+    QTest::newRow("triangle") << QList<QPointF>{{0, 0}, {3, 1}, {1, 3}} << 3;
+}
+
+void TestDrawing::hullKeepsOnlyCorners()
+{
+    QFETCH(QList<QPointF>, points);
+    QFETCH(int, corners);
+    const std::vector<QPointF> hull = convexHull(std::vector<QPointF>(points.begin(), points.end()));
+    QCOMPARE(int(hull.size()), corners);
+    // Every point of the hull is a corner: it turns the same way at each.
+    for (size_t i = 0; i < hull.size(); ++i) {
+        const QPointF a = hull[i], b = hull[(i + 1) % hull.size()], c = hull[(i + 2) % hull.size()];
+        const double turn = (b.x() - a.x()) * (c.y() - b.y()) - (b.y() - a.y()) * (c.x() - b.x());
+        QVERIFY2(turn > 0, qPrintable(QStringLiteral("at point %1").arg(i + 1)));
+    }
+}
+
+void TestDrawing::windowPixelsCoverEveryDevicePixel_data()
+{
+    QTest::addColumn<QRegion>("device");
+    QTest::addColumn<double>("ratio");
+    const QRegion odd = QRegion(3, 5, 4, 3) + QRegion(0, 8, 7, 1);
+    for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
+        QTest::addRow("odd band at %g", ratio) << odd << ratio;
+        QTest::addRow("one pixel at %g", ratio) << QRegion(7, 7, 1, 1) << ratio;
+        QTest::addRow("wide at %g", ratio) << QRegion(1, 0, 29, 2) << ratio;
+    }
+}
+
+// A shape set in window pixels must cover every device pixel drawn, and take no window
+// pixel that none of them overlaps.
+void TestDrawing::windowPixelsCoverEveryDevicePixel()
+{
+    QFETCH(QRegion, device);
+    QFETCH(double, ratio);
+    const QRegion window = windowPixelRegion(device, ratio);
+    QRegion needed;
+    for (const QRect &r : device)
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                needed += QRect(QPoint(int(std::floor(x / ratio)), int(std::floor(y / ratio))),
+                                QPoint(int(std::ceil((x + 1) / ratio)) - 1, int(std::ceil((y + 1) / ratio)) - 1));
+    QVERIFY2(window.xored(needed).isEmpty(), qPrintable(QStringLiteral("%1 window pixels, %2 needed")
+                                                          .arg(pixelTotal(window)).arg(pixelTotal(needed))));
+}
+
+void TestDrawing::nearestSamplesTheCentreOfEachCell_data()
+{
+    QTest::addColumn<QSize>("from");
+    QTest::addColumn<QSize>("to");
+    QTest::newRow("a third") << QSize(9, 9) << QSize(3, 3);
+    QTest::newRow("a third, wide") << QSize(12, 6) << QSize(4, 2);
+    QTest::newRow("a third, tall") << QSize(6, 12) << QSize(2, 4);
+    QTest::newRow("a fifth") << QSize(25, 15) << QSize(5, 3);
+    QTest::newRow("same size") << QSize(4, 3) << QSize(4, 3);
+}
+
+// A reduction by a whole factor keeps the pixel at the centre of each cell it gathers:
+// a picture marked only there comes out all marked.
+void TestDrawing::nearestSamplesTheCentreOfEachCell()
+{
+    QFETCH(QSize, from);
+    QFETCH(QSize, to);
+    const int fx = from.width() / to.width(), fy = from.height() / to.height();
+    QImage source(from, QImage::Format_RGB888);
+    source.fill(Qt::white);
+    for (int y = fy / 2; y < from.height(); y += fy)
+        for (int x = fx / 2; x < from.width(); x += fx)
+            source.setPixelColor(x, y, Qt::red);
+    const QImage reduced = stretchNearest(source, to);
+    QCOMPARE(reduced.size(), to);
+    for (int y = 0; y < to.height(); ++y)
+        for (int x = 0; x < to.width(); ++x)
+            QVERIFY2(reduced.pixelColor(x, y) == QColor(Qt::red), qPrintable(QStringLiteral("(%1,%2)").arg(x).arg(y)));
 }
 
 void TestDrawing::themeSeamSwitchesTheThemeOff()

@@ -103,6 +103,8 @@ private slots:
     void windowShapeFollowsTheStyle_data();
     void windowShapeFollowsTheStyle();
     void themedFallsBackWhenNoThemeDraws();
+    void themedFocusShowsTheDefaultButtonAtRestOnly_data();
+    void themedFocusShowsTheDefaultButtonAtRestOnly();
     void captionFormatFollowsCaptionAlign_data();
     void captionFormatFollowsCaptionAlign();
     void badInputNeverCrashes_data();
@@ -736,6 +738,37 @@ void TestPaint::themedFallsBackWhenNoThemeDraws()
     button->repaint();
     QCOMPARE(at(*button, 0, 0), kShadow); // the next one the fallback look
     QCOMPARE(at(*button, 1, 1), kWindow);
+}
+
+void TestPaint::themedFocusShowsTheDefaultButtonAtRestOnly_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<bool>("focus");
+    QTest::addColumn<int>("themeState"); // what the theme is asked to draw
+    QTest::newRow("at rest") << int(ButtonLook::Normal) << false << int(PBS_NORMAL);
+    QTest::newRow("at rest with the focus") << int(ButtonLook::Normal) << true << int(PBS_DEFAULTED);
+    QTest::newRow("hot") << int(ButtonLook::Hot) << false << int(PBS_HOT);
+    QTest::newRow("hot with the focus") << int(ButtonLook::Hot) << true << int(PBS_HOT);
+    QTest::newRow("pressed with the focus") << int(ButtonLook::Pressed) << true << int(PBS_PRESSED);
+}
+
+void TestPaint::themedFocusShowsTheDefaultButtonAtRestOnly()
+{
+    QFETCH(int, state);
+    QFETCH(bool, focus);
+    QFETCH(int, themeState);
+    Look l;
+    l.style = ButtonLook::Themed;
+    l.state = state;
+    l.focus = focus;
+    const auto button = paint(l, 60, 26);
+    Surface expected;
+    expected.resize(60, 26);
+    expected.setBackColor(GetSysColor(COLOR_BTNFACE));
+    const RECT &c = button->look.clientRect;
+    QVERIFY(DrawThemedBackground(expected, nullptr, QStringLiteral("Button"), 1, themeState,
+                                 QRect(c.left, c.top, c.right - c.left, c.bottom - c.top)));
+    QCOMPARE(button->image(), expected.image());
 }
 
 void TestPaint::captionFormatFollowsCaptionAlign_data()

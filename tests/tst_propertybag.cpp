@@ -1,10 +1,14 @@
 // The persisted property set: typed values through its text form, defaults on reading,
-// defaults left out on writing, and damaged or partial sets.
+// defaults left out on writing, and damaged or partial sets; and the binary file the
+// texture readers read through.
+#include "binaryfile.h"
 #include "propertybag.h"
 #include "storage_state.h"
 
+#include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using host::PropertyBag;
@@ -29,6 +33,12 @@ private slots:
     void damagedValuesGiveTheirDefaults_data();
     void damagedValuesGiveTheirDefaults();
     void damagedLinesAreSkipped();
+    void handWrittenValuesAreRead_data();
+    void handWrittenValuesAreRead();
+    void boolEqualToWriteDefaultIsLeftOut_data();
+    void boolEqualToWriteDefaultIsLeftOut();
+    void binaryFileReadsZerosPastItsEnds_data();
+    void binaryFileReadsZerosPastItsEnds();
     void randomBytesNeverCrash();
 };
 
@@ -168,6 +178,9 @@ void TestPropertyBag::damagedValuesGiveTheirDefaults_data()
     QTest::newRow("quote inside") << QStringLiteral("Caption = \"a\"b\"");
     QTest::newRow("font without size") << QStringLiteral("Font = \"Verdana\"");
     QTest::newRow("font huge size") << QStringLiteral("Font = \"Verdana\" 1e300");
+    QTest::newRow("font size zero") << QStringLiteral("Font = \"Verdana\" 0");
+    QTest::newRow("backslash before the closing quote") << QStringLiteral("Caption = \"abc\\\"");
+    QTest::newRow("number past 32 bits") << QStringLiteral("Style = 4294967296");
     QTest::newRow("font unknown word") << QStringLiteral("Font = \"Verdana\" 9 wobbly");
     QTest::newRow("picture not base64") << QStringLiteral("Icon = png:!!!");
     QTest::newRow("picture not png") << QStringLiteral("Icon = png:aGVsbG8=");
@@ -210,6 +223,101 @@ void TestPropertyBag::damagedLinesAreSkipped()
     QCOMPARE(bag.readInt(QStringLiteral("Style"), 3), 9);
     QCOMPARE(bag.readString(QStringLiteral("Caption"), QString()), QStringLiteral("Go"));
     QCOMPARE(bag.readInt(QStringLiteral("IconSize"), 16), 24);
+}
+
+void TestPropertyBag::handWrittenValuesAreRead_data()
+{
+    // Spellings a set written by hand, or by an older copy, may hold.
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("true as -1") << QStringLiteral("Enabled = -1") << QVariant(true);
+    QTest::newRow("true as 1") << QStringLiteral("Enabled = 1") << QVariant(true);
+    QTest::newRow("true as a word") << QStringLiteral("Enabled = TRUE") << QVariant(true);
+    QTest::newRow("false as 0") << QStringLiteral("Enabled = 0") << QVariant(false);
+    QTest::newRow("colour spelt unsigned") << QStringLiteral("Style = 2147483666") << QVariant(qint32(0x80000012u));
+    QTest::newRow("all bits spelt unsigned") << QStringLiteral("Style = 4294967295") << QVariant(qint32(-1));
+    QTest::newRow("lowest") << QStringLiteral("Style = -2147483648") << QVariant(std::numeric_limits<qint32>::min());
+    QTest::newRow("text without quotes") << QStringLiteral("Caption =  plain words ") << QVariant(QStringLiteral("plain words"));
+    QTest::newRow("quoted escapes") << QStringLiteral("Caption = \"a\\tb\\\\\"") << QVariant(QStringLiteral("a\tb\\"));
+}
+
+void TestPropertyBag::handWrittenValuesAreRead()
+{
+    QFETCH(QString, line);
+    QFETCH(QVariant, value);
+    const PropertyBag bag = PropertyBag::fromText(line);
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        // Either default: the value is read, not defaulted.
+        QCOMPARE(bag.readBool(QStringLiteral("Enabled"), !value.toBool()), value.toBool());
+        break;
+    case QMetaType::Int:
+        QCOMPARE(bag.readInt(QStringLiteral("Style"), 12345), value.toInt());
+        break;
+    default:
+        QCOMPARE(bag.readString(QStringLiteral("Caption"), QStringLiteral("default")), value.toString());
+        break;
+    }
+}
+
+void TestPropertyBag::boolEqualToWriteDefaultIsLeftOut_data()
+{
+    QTest::addColumn<bool>("value");
+    QTest::addColumn<bool>("writeDefault");
+    QTest::newRow("true, default true") << true << true;
+    QTest::newRow("true, default false") << true << false;
+    QTest::newRow("false, default true") << false << true;
+    QTest::newRow("false, default false") << false << false;
+}
+
+void TestPropertyBag::boolEqualToWriteDefaultIsLeftOut()
+{
+    QFETCH(bool, value);
+    QFETCH(bool, writeDefault);
+    PropertyBag bag;
+    bag.writeBool(QStringLiteral("Enabled"), !value); // an earlier save's value must not linger
+    bag.writeBool(QStringLiteral("Enabled"), value, writeDefault);
+    QCOMPARE(bag.contains(QStringLiteral("Enabled")), value != writeDefault);
+    const PropertyBag back = PropertyBag::fromText(bag.toText());
+    QCOMPARE(back.readBool(QStringLiteral("Enabled"), writeDefault), value);
+}
+
+void TestPropertyBag::binaryFileReadsZerosPastItsEnds_data()
+{
+    // The file holds the bytes 1 ... 8.
+    QTest::addColumn<qint64>("seek");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QByteArray>("read");
+    QTest::newRow("from the start") << qint64(0) << 3 << QByteArray("\1\2\3");
+    QTest::newRow("inside") << qint64(5) << 3 << QByteArray("\6\7\10");
+    QTest::newRow("over the end") << qint64(6) << 4 << QByteArray("\7\10\0\0", 4);
+    QTest::newRow("past the end") << qint64(20) << 2 << QByteArray(2, '\0');
+    QTest::newRow("before the start counts as the start") << qint64(-4) << 2 << QByteArray("\1\2");
+}
+
+void TestPropertyBag::binaryFileReadsZerosPastItsEnds()
+{
+    QFETCH(qint64, seek);
+    QFETCH(int, count);
+    QFETCH(QByteArray, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("eight.bin"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("\1\2\3\4\5\6\7\10", 8);
+    }
+    host::BinaryFile file(path);
+    QVERIFY(file.isOpen());
+    file.seek(seek);
+    QByteArray got(count, 'x');
+    file.readInto(got.data(), count);
+    QCOMPARE(got, read);
+    // Reads go on from where the last one ended.
+    char next = 'x';
+    file.readInto(&next, 1);
+    const qint64 after = std::max<qint64>(seek, 0) + count;
+    QCOMPARE(int(next), after < 8 ? int(after + 1) : 0);
 }
 
 void TestPropertyBag::randomBytesNeverCrash()

@@ -90,6 +90,9 @@ void tst_Settings::integerConversions_data()
     QTest::newRow("empty") << "" << none16 << none32;
     QTest::newRow("number then text") << "12abc" << none16 << none32;
     QTest::newRow("too large for 16 bits") << "70000" << none16 << qint64(70000);
+    QTest::newRow("too small for 16 bits") << "-70000" << none16 << qint64(-70000);
+    QTest::newRow("smallest 16-bit") << "-32768" << -32768 << qint64(-32768);
+    QTest::newRow("too small for 32 bits") << "-2147483649" << none16 << none32;
     QTest::newRow("largest 32-bit") << "2147483647" << none16 << qint64(2147483647);
     QTest::newRow("too large for 32 bits") << "4294967295" << none16 << none32;
     QTest::newRow("infinity") << "inf" << none16 << none32;

@@ -23,6 +23,9 @@
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QPainter>
+#include <QStyle>
 #include <QtTest>
 #include <cmath>
 #include <memory>
@@ -193,10 +196,18 @@ private slots:
     void toolTipStyleAndMessages_data();
     void toolTipStyleAndMessages();
     void crossedDefaultsStillGiveAReadableTip();
+    void tipTitleShowsTheIconAskedFor_data();
+    void tipTitleShowsTheIconAskedFor();
+    void tipComesOnlyForAVisitThatWantsIt_data();
+    void tipComesOnlyForAVisitThatWantsIt();
+    void tipStaysOnTheScreenAndOffThePointer_data();
+    void tipStaysOnTheScreenAndOffThePointer();
     void toolTipIsBuiltAfreshOnEachEntry();
 
     void aboutTwiceShowsOneWindow();
     void aboutBoxPressAndClick();
+    void aboutBoxCloseButtonCornersAreAlike_data();
+    void aboutBoxCloseButtonCornersAreAlike();
     void openLink();
 
     void formDesignSets_data();
@@ -494,6 +505,8 @@ void TestStyleButton::clicksAndState_data()
     QTest::newRow("space") << push << "S" << 1 << hot << false;
     QTest::newRow("space held") << push << "s" << 1 << pressed << false;
     QTest::newRow("space auto-repeat") << push << "srrru" << 1 << hot << false;
+    QTest::newRow("space held, flagged repeats") << push << "srrr" << 1 << pressed << false;
+    QTest::newRow("space repeats, then an unflagged one") << push << "srrt" << 1 << pressed << false;
     QTest::newRow("space held, unflagged repeats") << push << "sttt" << 1 << pressed << false;
     QTest::newRow("space unflagged repeats, released") << push << "stttu" << 1 << hot << false;
     QTest::newRow("toggle space held") << toggle << "sttu" << 1 << pressed << true;
@@ -789,6 +802,122 @@ void TestStyleButton::toolTipStyleAndMessages()
     QCOMPARE(tip->parentWidget(), button.get());
 }
 
+void TestStyleButton::tipTitleShowsTheIconAskedFor_data()
+{
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<int>("shown"); // the standard pixmap, -1 for none
+    QTest::newRow("none") << 0 << -1;
+    QTest::newRow("information") << 1 << int(QStyle::SP_MessageBoxInformation);
+    QTest::newRow("warning") << 2 << int(QStyle::SP_MessageBoxWarning);
+    QTest::newRow("error") << 3 << int(QStyle::SP_MessageBoxCritical);
+    QTest::newRow("unknown number") << 4 << -1;
+}
+
+void TestStyleButton::tipTitleShowsTheIconAskedFor()
+{
+    QFETCH(int, icon);
+    QFETCH(int, shown);
+    ToolTipWindow tip(nullptr, ToolTipWindow::TTS_ALWAYSTIP | ToolTipWindow::TTS_NOPREFIX);
+    ToolInfo info;
+    info.lpszText = QStringLiteral("Tip text");
+    tip.addTool(info);
+    tip.setTitle(icon, QStringLiteral("Title"));
+    tip.popUp(QPoint(200, 200));
+    const QImage shot = tip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Where each of the message icons would sit, painted over the tip's background.
+    const auto iconFound = [&](QStyle::StandardPixmap sp) {
+        QImage sample(16, 16, QImage::Format_RGB32);
+        sample.fill(tip.backColour());
+        QPainter p(&sample);
+        tip.style()->standardIcon(sp, nullptr, &tip).paint(&p, sample.rect());
+        p.end();
+        for (int y = 0; y + 16 <= std::min(shot.height(), 40); ++y)
+            for (int x = 0; x + 16 <= std::min(shot.width(), 40); ++x)
+                if (shot.copy(x, y, 16, 16) == sample)
+                    return true;
+        return false;
+    };
+    for (const auto sp : {QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
+                          QStyle::SP_MessageBoxCritical})
+        QVERIFY2(iconFound(sp) == (int(sp) == shown), qPrintable(QString::number(int(sp))));
+}
+
+void TestStyleButton::tipComesOnlyForAVisitThatWantsIt_data()
+{
+    // e the pointer enters, l it leaves, h the left button goes down and stays, m the
+    // pointer moves with it held (Qt sends the control no other moves), u the button comes
+    // up, d the control is disabled.
+    QTest::addColumn<QString>("visit");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("a rest on the control") << "e" << true;
+    QTest::newRow("gone again") << "el" << false;
+    QTest::newRow("a press puts the tip away") << "eh" << false;
+    QTest::newRow("dragging does not bring it back") << "ehm" << false;
+    QTest::newRow("nor does letting go") << "ehmum" << false;
+    QTest::newRow("coming back does") << "ehmule" << true;
+    QTest::newRow("disabled control: entering") << "elde" << false;
+    QTest::newRow("disabled control: a drag over it") << "eldm" << false;
+}
+
+void TestStyleButton::tipComesOnlyForAVisitThatWantsIt()
+{
+    QFETCH(QString, visit);
+    QFETCH(bool, shown);
+    auto button = loadedButton();
+    button->setToolTip(QStringLiteral("Tip text"));
+    button->show();
+    for (const QChar a : visit) {
+        switch (a.unicode()) {
+        case 'e': enter(button.get()); break;
+        case 'l': leave(button.get()); break;
+        case 'h': sendMouse(button.get(), QEvent::MouseButtonPress, Qt::LeftButton); break;
+        case 'm': sendMouse(button.get(), QEvent::MouseMove, Qt::LeftButton, QPointF(12, 12)); break;
+        case 'u': sendMouse(button.get(), QEvent::MouseButtonRelease, Qt::LeftButton); break;
+        case 'd': button->setEnabled(false); break;
+        default: QFAIL("unknown action");
+        }
+    }
+    // Each entry builds the tip afresh.
+    QVERIFY(button->toolTipWindow());
+    if (shown) {
+        QTRY_VERIFY_WITH_TIMEOUT(button->toolTipWindow()->isVisible(), 4000);
+    } else {
+        QTest::qWait(ToolTipWindow::kInitialDelay + 300);
+        QVERIFY(!button->toolTipWindow()->isVisible());
+    }
+}
+
+void TestStyleButton::tipStaysOnTheScreenAndOffThePointer_data()
+{
+    QTest::addColumn<int>("fromBottom"); // the pointer's distance from the screen's foot
+    QTest::addColumn<bool>("balloon");
+    for (const bool balloon : {false, true}) {
+        const char *kind = balloon ? "balloon" : "rectangle";
+        QTest::addRow("%s, pointer high up", kind) << 600 << balloon;
+        QTest::addRow("%s, just room below", kind) << 120 << balloon;
+        QTest::addRow("%s, pointer low", kind) << 40 << balloon;
+        QTest::addRow("%s, pointer at the foot", kind) << 2 << balloon;
+    }
+}
+
+void TestStyleButton::tipStaysOnTheScreenAndOffThePointer()
+{
+    QFETCH(int, fromBottom);
+    QFETCH(bool, balloon);
+    ToolTipWindow tip(nullptr, ToolTipWindow::TTS_ALWAYSTIP | (balloon ? ToolTipWindow::TTS_BALLOON : 0u));
+    ToolInfo info;
+    info.lpszText = QStringLiteral("Tip text\non two lines");
+    tip.addTool(info);
+    tip.setTitle(ToolTipWindow::TTI_INFO, QStringLiteral("Title"));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint anchor(screen.center().x(), screen.bottom() - fromBottom);
+    tip.popUp(anchor);
+    const QRect placed = tip.geometry();
+    QVERIFY2(screen.contains(placed), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(placed.x()).arg(placed.y())
+                                                     .arg(placed.width()).arg(placed.height())));
+    QVERIFY(!placed.contains(anchor));
+}
+
 void TestStyleButton::crossedDefaultsStillGiveAReadableTip()
 {
     host::setSysColorOverride(host::COLOR_INFOTEXT, host::RGB(0, 0, 0));
@@ -843,6 +972,44 @@ void TestStyleButton::aboutTwiceShowsOneWindow()
         boxes += qobject_cast<AboutBox *>(w) != nullptr && w->isVisible();
     QCOMPARE(boxes, 1);
     QVERIFY(box->width() >= 360 && box->height() >= 106);
+}
+
+void TestStyleButton::aboutBoxCloseButtonCornersAreAlike_data()
+{
+    QTest::addColumn<bool>("pressed");
+    QTest::newRow("up") << false;
+    QTest::newRow("pressed") << true;
+}
+
+// The Close button's frame is cut the same at all four corners: its outline, mirrored
+// either way, is itself.
+void TestStyleButton::aboutBoxCloseButtonCornersAreAlike()
+{
+    QFETCH(bool, pressed);
+    auto button = loadedButton();
+    button->About();
+    AboutBox *box = button->aboutBox();
+    if (pressed) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), box->mapToGlobal(QPointF(5, 5)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(box, &press);
+        QVERIFY(box->closePressed());
+    }
+    const int w = AboutBox::kCloseRight - AboutBox::kCloseLeft, h = AboutBox::kCloseBottom - AboutBox::kCloseTop;
+    const QImage close = box->surface().image().copy(AboutBox::kCloseLeft, AboutBox::kCloseTop, w, h);
+    const QRgb shadow = host::toQColor(host::GetSysColor(host::COLOR_BTNSHADOW)).rgb();
+    QImage outline(w, h, QImage::Format_Mono);
+    outline.fill(0);
+    int count = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if ((close.pixel(x, y) & 0xffffff) == (shadow & 0xffffff)) {
+                outline.setPixel(x, y, 1);
+                ++count;
+            }
+    QVERIFY(count > 2 * (w + h) - 16); // the frame is there
+    QCOMPARE(outline.mirrored(true, false), outline);
+    QCOMPARE(outline.mirrored(false, true), outline);
 }
 
 void TestStyleButton::aboutBoxPressAndClick()

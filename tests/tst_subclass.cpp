@@ -87,6 +87,8 @@ private slots:
     void vanishedWindowFreesItsEntry();
     void eventTranslation_data();
     void eventTranslation();
+    void disabledWindowIsSentNoMouseInput_data();
+    void disabledWindowIsSentNoMouseInput();
     void trackingCallsCanBeAbsent();
 };
 
@@ -333,13 +335,17 @@ void TestSubclass::eventTranslation_data()
     QTest::addColumn<int>("button");
     QTest::addColumn<bool>("translated");
     QTest::addColumn<quint32>("message");
-    QTest::newRow("left down") << int(QEvent::MouseButtonPress) << int(Qt::LeftButton) << true << quint32(0x201);
-    QTest::newRow("middle double") << int(QEvent::MouseButtonDblClick) << int(Qt::MiddleButton) << true << quint32(0x209);
-    QTest::newRow("enter counts as a move") << int(QEvent::Enter) << 0 << true << quint32(0x200);
-    QTest::newRow("leave") << int(QEvent::Leave) << 0 << true << quint32(0x2A3);
-    QTest::newRow("theme change") << int(QEvent::ThemeChange) << 0 << true << quint32(0x31A);
-    QTest::newRow("palette change") << int(QEvent::PaletteChange) << 0 << true << quint32(0x15);
-    QTest::newRow("timer") << int(QEvent::Timer) << 0 << false << quint32(0);
+    QTest::addColumn<qint64>("lParam"); // mouse messages: y in the high word, x in the low
+    const qint64 at = (7 << 16) | 5;
+    QTest::newRow("left down") << int(QEvent::MouseButtonPress) << int(Qt::LeftButton) << true << quint32(0x201) << at;
+    QTest::newRow("right up") << int(QEvent::MouseButtonRelease) << int(Qt::RightButton) << true << quint32(0x205) << at;
+    QTest::newRow("move") << int(QEvent::MouseMove) << 0 << true << quint32(0x200) << at;
+    QTest::newRow("middle double") << int(QEvent::MouseButtonDblClick) << int(Qt::MiddleButton) << true << quint32(0x209) << at;
+    QTest::newRow("enter counts as a move") << int(QEvent::Enter) << 0 << true << quint32(0x200) << qint64(0);
+    QTest::newRow("leave") << int(QEvent::Leave) << 0 << true << quint32(0x2A3) << qint64(0);
+    QTest::newRow("theme change") << int(QEvent::ThemeChange) << 0 << true << quint32(0x31A) << qint64(0);
+    QTest::newRow("palette change") << int(QEvent::PaletteChange) << 0 << true << quint32(0x15) << qint64(0);
+    QTest::newRow("timer") << int(QEvent::Timer) << 0 << false << quint32(0) << qint64(0);
 }
 
 void TestSubclass::eventTranslation()
@@ -348,6 +354,7 @@ void TestSubclass::eventTranslation()
     QFETCH(int, button);
     QFETCH(bool, translated);
     QFETCH(quint32, message);
+    QFETCH(qint64, lParam);
     const auto eventType = static_cast<QEvent::Type>(type);
     std::unique_ptr<QEvent> event;
     if (eventType == QEvent::MouseButtonPress || eventType == QEvent::MouseButtonRelease ||
@@ -359,10 +366,47 @@ void TestSubclass::eventTranslation()
         event = std::make_unique<QEvent>(eventType);
     quint32 uMsg = 0;
     quintptr wParam = 0;
-    qintptr lParam = 0;
-    QCOMPARE(translateEvent(event.get(), uMsg, wParam, lParam), translated);
-    if (translated)
+    qintptr gotLParam = 0;
+    QCOMPARE(translateEvent(event.get(), uMsg, wParam, gotLParam), translated);
+    if (translated) {
         QCOMPARE(uMsg, message);
+        QCOMPARE(qint64(gotLParam), lParam);
+    }
+}
+
+void TestSubclass::disabledWindowIsSentNoMouseInput_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<bool>("heard");
+    QTest::newRow("pointer coming in") << int(QEvent::Enter) << false;
+    QTest::newRow("pointer moving") << int(QEvent::MouseMove) << false;
+    QTest::newRow("left press") << int(QEvent::MouseButtonPress) << false;
+    QTest::newRow("palette change") << int(QEvent::PaletteChange) << true;
+}
+
+void TestSubclass::disabledWindowIsSentNoMouseInput()
+{
+    QFETCH(int, type);
+    QFETCH(bool, heard);
+    Recorder recorder;
+    Subclasser subclass(recorder);
+    QWidget window;
+    subclass.SubclassStart(&window);
+    subclass.SubclassAddMsg(&window, AllMessages, WhenBefore);
+    window.setEnabled(false);
+    recorder.calls.clear();
+    const auto eventType = static_cast<QEvent::Type>(type);
+    std::unique_ptr<QEvent> event;
+    if (eventType == QEvent::MouseButtonPress || eventType == QEvent::MouseMove)
+        event = std::make_unique<QMouseEvent>(eventType, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton,
+                                              Qt::LeftButton, Qt::NoModifier);
+    else if (eventType == QEvent::Enter)
+        event = std::make_unique<QEnterEvent>(QPointF(3, 3), QPointF(3, 3), QPointF(3, 3));
+    else
+        event = std::make_unique<QEvent>(eventType);
+    QCoreApplication::sendEvent(&window, event.get());
+    QCOMPARE(!recorder.calls.empty(), heard);
+    subclass.SubclassStopAll();
 }
 
 void TestSubclass::trackingCallsCanBeAbsent()

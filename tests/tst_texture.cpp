@@ -132,6 +132,7 @@ private slots:
         QTest::newRow("8-bit bitmap") << bitmapFile(4, 4, 8) << int(Bmp) << 0 << 0 << "bitdepth";
         // Their bytes are not blue, green, red: read as such they would give wrong colours.
         QTest::newRow("bitmap masks of another byte order") << bitmapWithMasks(0xff000000, 0xff00, 0xff) << int(Bmp) << 0 << 0 << "bitdepth";
+        QTest::newRow("bitmap blue mask in the alpha byte") << bitmapWithMasks(0xff0000, 0xff00, 0xff000000) << int(Bmp) << 0 << 0 << "bitdepth";
         QTest::newRow("bitmap masks of 11, 11, 10 bits") << bitmapWithMasks(0xffe00000, 0x1ffc00, 0x3ff) << int(Bmp) << 0 << 0 << "bitdepth";
         QTest::newRow("bitmap masks cut off") << bitmapWithMasks(0xff0000, 0xff00, 0xff).left(58) << int(Bmp) << 0 << 0 << "bitdepth";
         QTest::newRow("short bitmap") << bitmapFile(256, 256).left(1000) << int(Bmp) << 0 << 0 << "error";
@@ -172,16 +173,25 @@ private slots:
         }
     }
 
-    void hugeTargaSizesAreRefused()
+    void hugeTargaSizesAreRefused_data()
     {
         // 32767 x 32767 x 4 bytes is far beyond 64 MiB; above 32767 the size is not a
-        // 16-bit number at all.
+        // 16-bit number at all, even with every pixel of it in the file.
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::newRow("largest square") << 32767 << 32767;
+        QTest::newRow("width past 16 bits") << 40000 << 1;
+        QTest::newRow("height past 16 bits") << 1 << 40000;
+    }
+    void hugeTargaSizesAreRefused()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
         QByteArray big = targaFile(0, 0, 32);
-        putLe16(big, 12, 32767);
-        putLe16(big, 14, 32767);
-        QVERIFY_THROWS_EXCEPTION(texture::TextureError, readAny(big, Tga, 0, 0));
-        putLe16(big, 12, 40000);
-        putLe16(big, 14, 1);
+        putLe16(big, 12, width);
+        putLe16(big, 14, height);
+        if (qint64(width) * height < 100000)
+            big.append(QByteArray(width * height * 4, '\x40'));
         QVERIFY_THROWS_EXCEPTION(texture::TextureError, readAny(big, Tga, 0, 0));
     }
 
@@ -191,6 +201,10 @@ private slots:
         QCOMPARE(readAny(file, Bmp, 0, 0).block.darkestPixel(), 10 + 70 + 130);
         file[54 + 12 + 3] = file[54 + 12 + 4] = file[54 + 12 + 5] = 0; // pixel (1, 1)
         QCOMPARE(readAny(file, Bmp, 0, 0).block.darkestPixel(), 0);
+        // In the last row and column too.
+        QByteArray corner = bitmapFile(4, 4);
+        corner[54 + 36 + 9] = corner[54 + 36 + 10] = corner[54 + 36 + 11] = 0; // pixel (3, 3)
+        QCOMPARE(readAny(corner, Bmp, 0, 0).block.darkestPixel(), 0);
         QCOMPARE(texture::PixelBlock().darkestPixel(), 765);
     }
 
