@@ -5,13 +5,13 @@
 # desktop around the cube, a drag that moves it, the keyboard focus, the stacking after
 # focus changes, Escape, and a compositor that stops and starts under the running cube.
 # Usage: tools/desktops.sh [build] [desktop ...]; desktops: openbox picom xcompmgr kwin
-# mutter xfwm4. Screenshots and a summary go to <build>/desktops/. Not part of `make test`:
+# mutter xfwm4 scales (two monitors of different scale). Screenshots and a summary go to <build>/desktops/. Not part of `make test`:
 # the packages are in the Makefile's DESKTOP_PACKAGES.
 set -uo pipefail
 if [ "${1:-}" != "--session" ]; then
   build=$(cd "${1:-build}" && pwd); shift || true
   wanted=("$@")
-  [ ${#wanted[@]} -eq 0 ] && wanted=(openbox picom xcompmgr kwin mutter xfwm4)
+  [ ${#wanted[@]} -eq 0 ] && wanted=(openbox picom xcompmgr kwin mutter xfwm4 scales)
   out="$build/desktops"; mkdir -p "$out/samples" "$out/config/Vexorin"
   rm -f "$out"/*.png "$out"/summary.txt
   for i in 1 2 3 4 5 6; do
@@ -19,15 +19,29 @@ if [ "${1:-}" != "--session" ]; then
   done
   backdrop="#3A6EA5"
 
-  # One desktop: $1 name, $2 display number, $3 window manager, $4 compositor (or "").
+  # One desktop: $1 name, $2 display number, $3 window manager, $4 compositor (or ""),
+  # $5 "dummy" for an X server with two monitors side by side (Xorg's dummy driver, whose
+  # outputs RandR can switch on and off; Xvfb has one output, and monitors made on it with
+  # xrandr --setmonitor are not given to clients) instead of Xvfb.
   run_desktop() {
-    local name=$1 n=$2 wm=$3 comp=$4
+    local name=$1 n=$2 wm=$3 comp=$4 server=${5:-}
     command -v "${wm%% *}" >/dev/null || { echo "$name: ${wm%% *} not installed, skipped" | tee -a "$out/summary.txt"; return; }
     if [ -n "$comp" ]; then command -v "${comp%% *}" >/dev/null || { echo "$name: ${comp%% *} not installed, skipped" | tee -a "$out/summary.txt"; return; }; fi
     { echo "[Image]"; for i in 0 1 2 3 4 5; do echo "%20$i=$out/samples/s$((i+1)).jpg"; done
       echo "[Startup]"; echo "Value=1"; } > "$out/config/Vexorin/Vexorin.ini"
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & local xvfb=$!
-    sleep 1
+    local xvfb
+    if [ "$server" = dummy ]; then
+      [ -f /usr/lib/xorg/modules/drivers/dummy_drv.so ] || { echo "$name: xserver-xorg-video-dummy not installed, skipped" | tee -a "$out/summary.txt"; return; }
+      dummy_config > "$out/xorg-dummy.conf"
+      Xorg ":$n" -config "$out/xorg-dummy.conf" -noreset -nolisten tcp -logfile "$out/xorg-$n.log" >/dev/null 2>&1 & xvfb=$!
+      sleep 3
+      DISPLAY=":$n" xrandr --addmode DUMMY1 1280x1024 >/dev/null 2>&1
+      DISPLAY=":$n" xrandr --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 >/dev/null 2>&1 \
+        || { echo "$name: no second monitor on Xorg's dummy driver (see $out/xorg-$n.log), skipped" | tee -a "$out/summary.txt"; kill "$xvfb"; wait "$xvfb"; return; }
+    else
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+      sleep 1
+    fi
     # Into a file, not a pipe: services the session bus starts for the desktop (KDE's
     # kglobalaccel5, say) keep its output open after the session has ended.
     # A runtime folder of its own: a copy of the program running elsewhere for this user
@@ -43,6 +57,33 @@ if [ "${1:-}" != "--session" ]; then
     kill "$xvfb" 2>/dev/null; wait "$xvfb" 2>/dev/null
   }
 
+  dummy_config() {
+    cat <<'CONF'
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+  Modeline "1280x1024" 109.62 1280 1336 1472 1664 1024 1025 1028 1054
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 3840 2048
+    Modes "1280x1024"
+  EndSubSection
+EndSection
+CONF
+  }
+
   n=40
   for d in "${wanted[@]}"; do
     n=$((n + 1))
@@ -53,6 +94,7 @@ if [ "${1:-}" != "--session" ]; then
       kwin)     run_desktop kwin_x11 $n "kwin_x11 --replace" "" ;;
       mutter)   run_desktop "mutter --x11" $n "mutter --x11 --replace" "" ;;
       xfwm4)    run_desktop "xfwm4 (compositing)" $n "xfwm4 --compositor=on" "" ;;
+      scales)   run_desktop "openbox, monitors at 2x and 1x" $n "openbox" "" dummy ;;
       *) echo "unknown desktop $d" ;;
     esac
   done
@@ -80,6 +122,49 @@ above() { # is window $1 above window $2 in the window manager's stacking?
 
 "$build/desktop-backdrop" "$backdrop" & sleep 0.5
 $wm >/dev/null 2>&1 & sleep 3
+
+if [[ "$name" == *"monitors at 2x and 1x"* ]]; then
+  # DUMMY0 (left) at twice the scale, DUMMY1 (right) at once: the cube keeps its size in
+  # window pixels, so it covers twice the device pixels on the left.
+  QT_SCREEN_SCALE_FACTORS="DUMMY0=2;DUMMY1=1" XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1 & pid=$!
+  size_cube() { # the program's mapped square window of about 533 or 1066 pixels
+    local w cw ch; for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+      read -r _ _ cw ch < <(geometry "$w"); [ "$cw" = "$ch" ] && [ "$cw" -ge 500 ] && { echo "$w"; return; }
+    done; }
+  cube=""
+  for _ in $(seq 1 80); do cube=$(size_cube); [ -n "$cube" ] && break; sleep 0.25; done
+  [ -z "$cube" ] && { say "FAIL no cube window"; import -window root "$out/$tag-nocube.png"; kill $pid; exit; }
+  sleep 1.5
+  # A drag by the pointer from the middle of the cube to the middle of the other monitor.
+  drag_to() {
+    local x y w h; read -r x y w h < <(geometry "$cube")
+    local fx=$((x + w / 2)) fy=$((y + h / 2)) s
+    xdotool mousemove $fx $fy; sleep 0.3; xdotool mousedown 1
+    for s in $(seq 1 20); do xdotool mousemove $((fx + ($1 - fx) * s / 20)) $((fy + ($2 - fy) * s / 20)); sleep 0.08; done
+    sleep 0.3; xdotool mouseup 1; sleep 1.5; }
+  read -r x y w h < <(geometry "$cube")
+  [ "$w" = 1066 ] && say "ok on the 2x monitor the cube is 1066 device pixels wide" || say "FAIL on the 2x monitor the cube is $w wide"
+  import -window root "$out/$tag-1-on-2x.png"
+  drag_to 1920 512; read -r x y w h < <(geometry "$cube")
+  [ "$x" -ge 1280 ] && [ "$w" = 533 ] && say "ok dragged to the 1x monitor: 533 device pixels at $x,$y" \
+    || say "FAIL dragged to the 1x monitor: $w pixels at $x,$y"
+  import -window root "$out/$tag-2-on-1x.png"
+  drag_to 640 512; read -r x y w h < <(geometry "$cube")
+  [ "$x" -lt 1280 ] && [ "$w" = 1066 ] && say "ok dragged back to the 2x monitor: 1066 device pixels at $x,$y" \
+    || say "FAIL dragged back to the 2x monitor: $w pixels at $x,$y"
+  import -window root "$out/$tag-3-back-on-2x.png"
+  drag_to 1920 512
+  # The monitor under the cube switched off: the cube comes onto the one that remains, at
+  # that monitor's scale.
+  xrandr --output DUMMY1 --off >/dev/null 2>&1; sleep 2
+  read -r x y w h < <(geometry "$cube")
+  [ "$x" -ge 0 ] && [ "$x" -lt 1280 ] && [ "$y" -ge 0 ] && [ "$y" -lt 1024 ] && [ "$w" = 1066 ] \
+    && say "ok monitor under the cube switched off: the cube is back on the other at $x,$y, $w pixels" \
+    || say "FAIL monitor under the cube switched off: the cube is at $x,$y, $w pixels"
+  import -window root "$out/$tag-4-monitor-off.png"
+  kill $pid 2>/dev/null; kill %1 %2 2>/dev/null
+  exit
+fi
 [ -n "$comp" ] && { $comp >/dev/null 2>&1 & compositor=$!; sleep 1.5; }
 XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1 & pid=$!
 cube=""
