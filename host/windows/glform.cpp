@@ -385,14 +385,16 @@ QPoint GlForm::cursorPosition() const
 void GlForm::setCapture()
 {
     m_captured = true;
-    if (m_window)
+    // A Wayland compositor grabs the pointer for the window while a button is held on it,
+    // and lets only popups grab it otherwise.
+    if (m_window && onX11())
         m_window->setMouseGrabEnabled(true);
 }
 
 void GlForm::releaseCapture()
 {
     m_captured = false;
-    if (m_window)
+    if (m_window && onX11())
         m_window->setMouseGrabEnabled(false);
 }
 
