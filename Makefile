@@ -13,8 +13,9 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-base-private-dev libqt6opengl6-dev q
             imagemagick x11-xserver-utils trayer clang-14 libclang-rt-14-dev fonts-dejavu-core \
             dpkg-dev file desktop-file-utils appstream
 
-# Only the benchmarks need these: the cube's alpha path is measured under a compositor.
-BENCH_PACKAGES := xcompmgr
+# Only the benchmarks need these: the cube's alpha path is measured under a compositor, the
+# start-up benchmark waits for first paints through X Damage.
+BENCH_PACKAGES := xcompmgr libxdamage-dev
 
 # Only tools/desktops.sh needs these: the desktops the cube is checked on.
 DESKTOP_PACKAGES := kwin-x11 mutter xfwm4 xfce4-panel openbox tint2 picom xcompmgr weston dbus-x11 \
@@ -80,7 +81,7 @@ PREFIX ?= /usr/local
 install: build
 	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
 
-bench: build bench-deps
+bench: bench-deps build
 	@tools/bench.sh $(BUILD)
 
 fuzz: deps

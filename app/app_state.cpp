@@ -1,6 +1,7 @@
 #include "app_state.h"
 
 #include "cube_state.h"
+#include "startup.h"
 #include "stylebutton_state.h"
 
 void resetAppState()
@@ -8,4 +9,5 @@ void resetAppState()
     resetCubeState();
     resetStyleButtonState();
     Form1::setCubeFactory({});
+    app::resetWarmUps();
 }

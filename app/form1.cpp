@@ -2,9 +2,8 @@
 
 #include "artwork.h"
 #include "composition.h"
-#include "driverwarmup.h"
+#include "drawing.h"
 #include "filelists.h"
-#include "firstpaint.h"
 #include "form1_design.h"
 #include "frmmain.h"
 #include "hostapp.h"
@@ -13,6 +12,7 @@
 #include "msgbox.h"
 #include "picture.h"
 #include "settingsstore.h"
+#include "startup.h"
 #include "stylebutton.h"
 #include "syscolours.h"
 
@@ -76,18 +76,6 @@ const QString kPattern = QStringLiteral("*.gif;*.bmp;*.jpg;*.jpeg;*.jpe;*.png");
 // ones still loading.
 constexpr std::chrono::milliseconds kStoredSlotWait{2000};
 
-// The window's font; the desktop substitutes its own where it lacks this one.
-QFont windowFont()
-{
-    return QFont(QStringLiteral("MS Sans Serif"), 8);
-}
-
-// The red digits over the slots.
-QFont digitFont()
-{
-    return QFont(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);
-}
-
 // A slot keeps its picture at least this large: the side it is composed into, and the slot.
 QSize slotNeed(const Place &slot)
 {
@@ -147,6 +135,16 @@ void setCheckValue(QCheckBox *box, std::optional<qint16> value)
 
 } // namespace
 
+QFont Form1::windowFont()
+{
+    return QFont(QStringLiteral("MS Sans Serif"), 8);
+}
+
+QFont Form1::digitFont()
+{
+    return QFont(QStringLiteral("MS Sans Serif"), 24, QFont::Bold);
+}
+
 Form1::CubeFactory Form1::setCubeFactory(CubeFactory factory)
 {
     CubeFactory previous = std::move(cubeFactory());
@@ -161,15 +159,6 @@ Form1::~Form1() = default;
 void Form1::createControls(QWidget *window)
 {
     startLoadingSlots();
-    // Qt's font database serves every thread: filled, and the window's fonts found in it,
-    // on a thread while the controls are made, the first text measured finds them there.
-    m_fontsLoading = std::async(std::launch::async | std::launch::deferred, [] {
-        (void)QFontMetrics(windowFont()).height();
-        (void)QFontMetrics(digitFont()).height();
-    });
-    // The cube opens before the picker is ever seen: its GL driver loads meanwhile.
-    if (app::readStartup() == 1 && !m_driverWarmUp)
-        m_driverWarmUp = std::make_unique<app::DriverWarmUp>();
     window->setWindowTitle(QStringLiteral("Vexorin"));
     window->setWindowIcon(app::windowIcon());
     window->setFixedSize(kClientWidth, kClientHeight);
@@ -332,7 +321,7 @@ void Form1::Form_Load()
 
     // 6. The tray icon comes last, after a start-up cube has closed; once the picker is on
     // screen, as reaching the notification area may take the session bus some time.
-    host::afterFirstPaint(widget(), [this] { addTrayIcon(); });
+    app::StartUp::addTrayIconWhenPainted(widget(), [this] { addTrayIcon(); });
 }
 
 void Form1::Form_Unload(int &cancel)
@@ -347,9 +336,6 @@ void Form1::Form_Unload(int &cancel)
 // window is being made; Form_Load fills the slots with them, in order, on this thread.
 void Form1::startLoadingSlots()
 {
-    // The folder list's pictures are read before the picker is shown; the slots' tasks below
-    // may load the readers too, whoever comes first does it once.
-    m_readersLoading = std::async(std::launch::async | std::launch::deferred, host::loadPictureReaders);
     for (int i = 0; i < app::kSlotCount; ++i) {
         const QString path = app::readEntry(app::imageEntry(i));
         m_loadingPaths[size_t(i)] = path;

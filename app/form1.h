@@ -21,6 +21,7 @@
 #include "picture.h"
 #include "widgetform.h"
 
+#include <QFont>
 #include <QSystemTrayIcon>
 #include <array>
 #include <functional>
@@ -33,10 +34,6 @@ class QLabel;
 class QMenu;
 class QAction;
 class StyleButton;
-
-namespace app {
-class DriverWarmUp;
-}
 
 namespace host {
 class ImageControl;
@@ -58,14 +55,19 @@ public:
     Form1();
     ~Form1() override;
 
+    // The window's font (the desktop substitutes its own where it lacks this one), and the
+    // font of the red digits over the slots.
+    static QFont windowFont();
+    static QFont digitFont();
+
     // Controls, named as the window's designer named them. Owned by widget().
     std::array<host::ImageControl *, app::kSlotCount> Image1{};
     std::array<QLabel *, app::kSlotCount> Label1{};
-    QCheckBox *Check1 = nullptr;
-    QCheckBox *Check2 = nullptr;
+    QCheckBox *Check1 = nullptr; // "Show Cube at Start up"
+    QCheckBox *Check2 = nullptr; // "Use Frame": the frame is laid over each side
     QLabel *Label2 = nullptr;
-    host::PictureBox *Picture2 = nullptr;
-    host::PictureBox *Moldura = nullptr;
+    host::PictureBox *Picture2 = nullptr; // swatch of the frame's transparent colour
+    host::PictureBox *Moldura = nullptr; // the frame at side size, off the window: picked from, laid over
     host::DriveList *Drive1 = nullptr;
     host::FolderList *Dir1 = nullptr;
     host::FileList *File1 = nullptr;
@@ -150,9 +152,6 @@ private:
     // from: "Show Cube" uses one only while its slot still holds that picture.
     std::array<std::pair<qint64, QImage>, app::kSideCount> m_stretched;
     std::array<QString, app::kSlotCount> m_loadingPaths;
-    std::future<void> m_readersLoading;
-    std::future<void> m_fontsLoading;
-    std::unique_ptr<app::DriverWarmUp> m_driverWarmUp;
     std::unique_ptr<host::HostForm> m_cube;
     std::unique_ptr<QMenu> m_menu; // outlives the icon that shows it
     std::unique_ptr<QSystemTrayIcon> m_trayIcon;

@@ -2,12 +2,11 @@
 #include "artwork.h"
 #include "commandline.h"
 #include "displaycheck.h"
-#include "firstpaint.h"
-#include "fontwarmup.h"
 #include "form1.h"
-#include "glform.h"
 #include "hostapp.h"
 #include "singleinstance.h"
+#include "startup.h"
+#include "stylebutton.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -31,8 +30,8 @@ int main(int argc, char *argv[])
         return 1;
     }
     host::choosePlatform(argc, argv);
-    // Loads while the application connects to the display; waited for before any text.
-    app::FontWarmUp fonts;
+    // The work done ahead of need (startup.h); the fonts load while the display is reached.
+    app::StartUp startUp;
     host::WindowSystemGuard unreachable;
     QApplication app(argc, argv);
     unreachable.release();
@@ -50,13 +49,10 @@ int main(int argc, char *argv[])
         return 0;
     host::atEnd([&instance] { instance.removeSocket(); });
 
-    fonts.wait();
+    startUp.beforePicker();
     Form1 picker;
     instance.setActivationHandler([&picker] { picker.restoreFromTray(); });
     picker.Show();
-    // Load the GL driver while the user looks at the picker, so the first "Show Cube"
-    // does not wait for it; not before the picker is painted, which would keep its window
-    // blank for as long as the driver takes to load.
-    host::afterFirstPaint(picker.widget(), [] { host::GlForm::preloadDriver(); });
+    startUp.afterShow(picker.widget(), picker.showCube);
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "cubefaces.h"
+#include "drawing.h"
 #include "hostapp.h"
 #include "keycodes.h"
 #include "modopengl.h"

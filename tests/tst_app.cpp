@@ -8,6 +8,7 @@
 #include "filelists.h"
 #include "imagecontrol.h"
 #include "singleinstance.h"
+#include "startup.h"
 #include "syscolours.h"
 #include "trayclicks.h"
 
@@ -182,6 +183,8 @@ private slots:
     void folderListTakesTheIconThemesFolders();
     void choicesSurviveARestart();
     void startupCubeRunsBeforeThePickerIsSeen();
+    void startUpRunsEachWarmUp_data();
+    void startUpRunsEachWarmUp();
     void trayBringsThePickerBackWhileTheCubeRuns();
     void closingThePickerWhileTheCubeRuns();
     void unwritableSideFileStopsWithOneMessage();
@@ -769,6 +772,64 @@ void tst_App::startupCubeRunsBeforeThePickerIsSeen()
     QVERIFY(!cubeClosed);
 }
 
+enum class Road { PickerOnly, PointerOnShowCube, FocusOnShowCube, CubeAtStartUp };
+
+void tst_App::startUpRunsEachWarmUp_data()
+{
+    QTest::addColumn<Road>("road");
+    QTest::addColumn<bool>("driverLoaded");
+    // The driver stays in the process for good: it loads only once the cube is near.
+    QTest::newRow("picker only: no driver") << Road::PickerOnly << false;
+    QTest::newRow("pointer enters Show Cube") << Road::PointerOnShowCube << true;
+    QTest::newRow("focus reaches Show Cube") << Road::FocusOnShowCube << true;
+    QTest::newRow("cube at start-up") << Road::CubeAtStartUp << true;
+}
+
+// Start-up as the program runs it: every warm-up's work runs, each on its road.
+void tst_App::startUpRunsEachWarmUp()
+{
+    QFETCH(Road, road);
+    QFETCH(bool, driverLoaded);
+    apptest::Fixture f;
+    app::resetWarmUps();
+    if (road == Road::CubeAtStartUp)
+        f.store(Entry::Startup, "1");
+    bool driverBeforeCube = false;
+    f.cubeRun = [&] {
+        QTRY_VERIFY(app::hasRun(app::WarmUp::GlDriver));
+        driverBeforeCube = true;
+    };
+    {
+        app::StartUp startUp;
+        startUp.beforePicker();
+        Form1 picker;
+        picker.Show();
+        startUp.afterShow(picker.widget(), picker.showCube);
+        QTRY_VERIFY(app::hasRun(app::WarmUp::FirstPaint));
+        QTRY_VERIFY(app::hasRun(app::WarmUp::TrayIcon));
+        if (road == Road::PointerOnShowCube) {
+            QEvent enter(QEvent::Enter);
+            QApplication::sendEvent(picker.showCube, &enter);
+        } else if (road == Road::FocusOnShowCube) {
+            picker.widget()->activateWindow();
+            picker.showCube->setFocus(Qt::TabFocusReason);
+            QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+            QApplication::sendEvent(picker.showCube, &focus);
+        }
+        for (const app::WarmUp warmUp : {app::WarmUp::Fonts, app::WarmUp::PictureReaders})
+            QTRY_VERIFY2(app::hasRun(warmUp), qPrintable(QString::number(int(warmUp))));
+        if (driverLoaded)
+            QTRY_VERIFY(app::hasRun(app::WarmUp::GlDriver));
+        else
+            QTest::qWait(300);
+        QCOMPARE(app::hasRun(app::WarmUp::GlDriver), driverLoaded);
+        QCOMPARE(driverBeforeCube, road == Road::CubeAtStartUp);
+        QCOMPARE(bool(f.cube), road == Road::CubeAtStartUp);
+    }
+    for (const app::WarmUp warmUp : app::kWarmUps)
+        QCOMPARE(app::hasRun(warmUp), warmUp != app::WarmUp::GlDriver || driverLoaded);
+}
+
 void tst_App::trayBringsThePickerBackWhileTheCubeRuns()
 {
     apptest::Fixture f;
@@ -1194,6 +1255,11 @@ void tst_App::noDisplayEndsWithOneLineAndStatusOne()
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("QT_QPA_PLATFORM"));
     env.remove(QStringLiteral("XDG_SESSION_TYPE"));
+    // As in a login session: without a runtime folder the Wayland library Qt falls back
+    // to adds a line of its own.
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     for (const QString &entry : environment)
         env.insert(entry.section('=', 0, 0), entry.section('=', 1));
     QProcess program;

@@ -8,6 +8,7 @@
 #include "cubeloop.h"
 #include "displaycheck.h"
 #include "displaymode.h"
+#include "drawing.h"
 #include "frmmain.h"
 #include "glform.h"
 #include "hostapp.h"

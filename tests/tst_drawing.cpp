@@ -4,6 +4,7 @@
 #include "paint_scheme.h"
 
 #include "drawing.h"
+#include "gradientsteps.h"
 #include "regions.h"
 #include "theme.h"
 #include "windows_state.h"
@@ -63,6 +64,8 @@ private slots:
     void gradientRowsExample();
     void gradientColumnsExample();
     void gradientStepsFollowTheWrittenRule();
+    void fastAndPlainGradientsAgree_data();
+    void fastAndPlainGradientsAgree();
     void gradientStepCounts_data();
     void gradientStepCounts();
 
@@ -303,6 +306,52 @@ void TestDrawing::gradientStepsFollowTheWrittenRule()
         }
     }
     QVERIFY_THROWS_EXCEPTION(DivisionByZero, GradientStep(RGB(1, 2, 3), RGB(4, 5, 6), 0, 0));
+}
+
+void TestDrawing::fastAndPlainGradientsAgree_data()
+{
+    QTest::addColumn<QList<int>>("counts");
+    QTest::addColumn<int>("beyond"); // steps checked past each end of 0..n
+    QTest::newRow("short runs, every channel pair") << QList<int>{1, 2, 3, 4, 5, 6, 7, 8} << 0;
+    QTest::newRow("button sizes, every channel pair") << QList<int>{19, 41, 57, 105, 137} << 0;
+    QTest::newRow("far beyond the run's ends") << QList<int>{2, 255} << 100000;
+}
+
+// The SSE2 build of the gradient steps against the plain one, pixel for pixel: start and
+// end run through every pair of channel values (a different pairing in each channel).
+void TestDrawing::fastAndPlainGradientsAgree()
+{
+#if defined(__SSE2__)
+    QFETCH(QList<int>, counts);
+    QFETCH(int, beyond);
+    for (const int n : counts) {
+        for (int a = 0; a < 256; ++a) {
+            for (int b = 0; b < 256; b += beyond ? 15 : 1) {
+                const OleColor from = RGB(a, b, 255 - a), to = RGB(b, a, a ^ b);
+                const PlainGradientSteps plain(from, to, n);
+                const Sse2GradientSteps fast(from, to, n);
+                QString fault;
+                const auto agree = [&](long long i) {
+                    if (plain.at(i) == fast.at(i))
+                        return true;
+                    fault = QStringLiteral("%1 to %2, step %3 of %4: %5 plain, %6 fast")
+                                .arg(from, 6, 16, QLatin1Char('0')).arg(to, 6, 16, QLatin1Char('0'))
+                                .arg(i).arg(n).arg(plain.at(i), 8, 16).arg(fast.at(i), 8, 16);
+                    return false;
+                };
+                bool same = true;
+                for (long long i = -beyond; same && i <= n + beyond; i += beyond ? 997 : 1)
+                    same = agree(i);
+                for (const long long far : {-(1LL << 40), -(1LL << 31), 1LL << 31, 1LL << 40})
+                    same = same && agree(far);
+                if (!same)
+                    QFAIL(qPrintable(fault));
+            }
+        }
+    }
+#else
+    QSKIP("no SSE2 on this machine: only the plain steps are built");
+#endif
 }
 
 void TestDrawing::gradientStepCounts_data()

@@ -7,6 +7,7 @@
 #include "aboutbox.h"
 #include "app_state.h"
 #include "controlhost.h"
+#include "drawing.h"
 #include "form1_design.h"
 #include "hostapp.h"
 #include "propertybag.h"

@@ -6,7 +6,6 @@
 #include "regions.h"
 #include "syscolours.h"
 #include "theme.h"
-#include "hostapp.h"
 
 
 using namespace host;

@@ -5,7 +5,6 @@
 #include "painters.h"
 
 #include "drawing.h"
-#include "hostapp.h"
 #include "syscolours.h"
 
 using namespace host;

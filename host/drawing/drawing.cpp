@@ -1,5 +1,6 @@
 #include "drawing.h"
 
+#include "gradientsteps.h"
 #include "syscolours.h"
 
 #include <QPainter>
@@ -11,9 +12,6 @@
 #include <type_traits>
 #include <variant>
 #include <vector>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace host {
 
@@ -96,69 +94,16 @@ private:
     qsizetype m_stride;
 };
 
-#if !defined(__SSE2__)
-// Rounds half to even. Adding and taking away 1.5 * 2^23 lets the FPU's round-to-nearest-
-// even mode do the rounding without a library call (the paints round hundreds of values);
-// far-off values take the library route.
-inline int roundHalfEven(float v)
-{
-    if (std::fabs(v) < 4194304.0f) {
-        const float magic = 12582912.0f;
-        return static_cast<int>((v + magic) - magic);
-    }
-    return static_cast<int>(std::clamp(std::nearbyint(static_cast<double>(v)), double(INT_MIN), double(INT_MAX)));
-}
-#endif
-
-// Single-precision per-channel steps of a gradient, as the looks were tuned with. The
-// colour of a step is start + step * i per channel, rounded half to even, a channel above
-// 255 counting as 255 (only reachable with i outside 0..n). With SSE2 the three channels
-// are worked out side by side: the conversion rounds half to even by itself, and the looks
-// ask for some hundreds of these per paint.
-struct Steps
-{
-#if defined(__SSE2__)
-    __m128 from, step; // lanes blue, green, red, alpha: the byte order of a QRgb
-    Steps(OleColor start, OleColor end, long long n)
-    {
-        const float count = static_cast<float>(n);
-        from = _mm_setr_ps(static_cast<float>(blueOf(start)), static_cast<float>(greenOf(start)),
-                           static_cast<float>(redOf(start)), 255.0f);
-        step = _mm_setr_ps((static_cast<float>(blueOf(end)) - static_cast<float>(blueOf(start))) / count,
-                           (static_cast<float>(greenOf(end)) - static_cast<float>(greenOf(start))) / count,
-                           (static_cast<float>(redOf(end)) - static_cast<float>(redOf(start))) / count, 0.0f);
-    }
-    QRgb at(long long i) const
-    {
-        const __m128 value = _mm_add_ps(from, _mm_mul_ps(step, _mm_set1_ps(static_cast<float>(i))));
-        const __m128i whole = _mm_cvtps_epi32(value); // the default rounding: half to even
-        const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(whole, whole), _mm_setzero_si128());
-        return static_cast<QRgb>(_mm_cvtsi128_si32(bytes));
-    }
-#else
-    float from[3], step[3];
-    Steps(OleColor start, OleColor end, long long n)
-    {
-        const int a[3] = {redOf(start), greenOf(start), blueOf(start)};
-        const int b[3] = {redOf(end), greenOf(end), blueOf(end)};
-        for (int k = 0; k < 3; ++k) {
-            from[k] = static_cast<float>(a[k]);
-            step[k] = (static_cast<float>(b[k]) - static_cast<float>(a[k])) / static_cast<float>(n);
-        }
-    }
-    QRgb at(long long i) const
-    {
-        int c[3];
-        for (int k = 0; k < 3; ++k)
-            c[k] = std::clamp(roundHalfEven(from[k] + step[k] * static_cast<float>(i)), 0, 255);
-        return qRgb(c[0], c[1], c[2]);
-    }
-#endif
-};
+using Steps = GradientSteps;
 
 void drawLine(Raster &r, int x1, int y1, int x2, int y2, QRgb rgb);
 
 } // namespace
+
+int roundEven(double value)
+{
+    return static_cast<int>(std::nearbyint(value));
+}
 
 // --- colour arithmetic ------------------------------------------------------------------
 

@@ -17,6 +17,9 @@ class QPixmap;
 
 namespace host {
 
+// Rounds half to even, the rule for every float-to-integer conversion in the program.
+int roundEven(double value);
+
 // Raised by a gradient asked to spread its colours over zero steps; the paint that asked
 // for it stops there.
 class DivisionByZero : public std::domain_error

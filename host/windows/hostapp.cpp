@@ -10,7 +10,6 @@
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QStandardPaths>
-#include <cmath>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -179,11 +178,6 @@ void End()
         step();
     std::fflush(nullptr);
     std::_Exit(0);
-}
-
-int roundEven(double value)
-{
-    return static_cast<int>(std::nearbyint(value));
 }
 
 } // namespace host

@@ -65,7 +65,4 @@ bool waylandPluginInstalled();
 // Applies platformChoice to this process from its environment and arguments.
 void choosePlatform(int argc, char **argv);
 
-// Rounds half to even, the rule for every float-to-integer conversion in the program.
-int roundEven(double value);
-
 } // namespace host
