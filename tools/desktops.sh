@@ -224,6 +224,35 @@ if [ -n "$comp" ]; then
   [ "$c" = "$backdrop" ] && [ "$o" = "$backdrop" ] && say "ok compositor started again: no square, no shadow" || say "FAIL compositor started again: corner $c, beside $o"
 fi
 
+# xfwm4's own compositor switched off and on in its settings (xfconfd answers on the
+# session bus) under the running cube: the desktop shows around the cube again each time,
+# with no black square while it is off and no shadow once it is back.
+if [[ "$wm" == xfwm4* ]] && command -v xfconf-query >/dev/null; then
+  read -r x y w h < <(geometry "$cube")
+  switch_compositing() { # $1 true/false, $2 what it is called -> the time until it settles
+    xfconf-query -c xfwm4 -p /general/use_compositing -n -t bool -s "$1" 2>/dev/null \
+      || xfconf-query -c xfwm4 -p /general/use_compositing -s "$1"
+    local start settle="" c o t; start=$(date +%s%N)
+    for _ in $(seq 1 80); do
+      c=$(pixel $((x + 6)) $((y + 6))); o=$(pixel $((x + w + 6)) $((y + h + 6)))
+      t=$((($(date +%s%N) - start) / 1000000))
+      [ "$c" = "$backdrop" ] && [ "$o" = "$backdrop" ] && { settle=$t; break; }
+    done
+    sleep 1; c=$(pixel $((x + 6)) $((y + 6))); o=$(pixel $((x + w + 6)) $((y + h + 6)))
+    if [ -n "$settle" ] && [ "$c" = "$backdrop" ] && [ "$o" = "$backdrop" ]; then
+      # Without a compositor the cube takes its shape: its bounding region is the cube's.
+      local shaped="shaped"; xwininfo -shape -id "$cube" | grep -q "No window shape defined" && shaped="unshaped"
+      say "ok compositing switched $2: desktop around the cube after at most ${settle} ms, still a second later ($shaped)"
+    else
+      say "FAIL compositing switched $2: corner $c, beside $o"
+    fi
+    import -window root "$out/$tag-compositing-$2.png"; }
+  switch_compositing false off
+  xprop -root _NET_SUPPORTING_WM_CHECK >/dev/null
+  [ -z "$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | head -1)" ] && say "FAIL the cube vanished"
+  switch_compositing true on
+fi
+
 # The picker brought back over the running cube (a second start does that), then "Show
 # Cube" in it: the running cube comes to the front with the keyboard focus.
 XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1; sleep 1.5
