@@ -5,13 +5,13 @@
 # desktop around the cube, a drag that moves it, the keyboard focus, the stacking after
 # focus changes, Escape, and a compositor that stops and starts under the running cube.
 # Usage: tools/desktops.sh [build] [desktop ...]; desktops: openbox picom xcompmgr kwin
-# mutter xfwm4 scales (two monitors of different scale). Screenshots and a summary go to <build>/desktops/. Not part of `make test`:
+# mutter xfwm4 scales (two monitors of different scale) weston (with Xwayland). Screenshots and a summary go to <build>/desktops/. Not part of `make test`:
 # the packages are in the Makefile's DESKTOP_PACKAGES.
 set -uo pipefail
 if [ "${1:-}" != "--session" ]; then
   build=$(cd "${1:-build}" && pwd); shift || true
   wanted=("$@")
-  [ ${#wanted[@]} -eq 0 ] && wanted=(openbox picom xcompmgr kwin mutter xfwm4 scales)
+  [ ${#wanted[@]} -eq 0 ] && wanted=(openbox picom xcompmgr kwin mutter xfwm4 scales weston)
   out="$build/desktops"; mkdir -p "$out/samples" "$out/config/Vexorin"
   rm -f "$out"/*.png "$out"/summary.txt
   for i in 1 2 3 4 5 6; do
@@ -95,6 +95,7 @@ CONF
       mutter)   run_desktop "mutter --x11" $n "mutter --x11 --replace" "" ;;
       xfwm4)    run_desktop "xfwm4 (compositing)" $n "xfwm4 --compositor=on" "" ;;
       scales)   run_desktop "openbox, monitors at 2x and 1x" $n "openbox" "" dummy ;;
+      weston)   run_desktop weston $n "weston" "" ;;
       *) echo "unknown desktop $d" ;;
     esac
   done
@@ -119,6 +120,64 @@ above() { # is window $1 above window $2 in the window manager's stacking?
   local s; s=$(stacking); local a=-1 b=-1 i=0
   local id; for id in $s; do [ $((id)) -eq $(($1)) ] && a=$i; [ $((id)) -eq $(($2)) ] && b=$i; i=$((i + 1)); done
   [ $a -gt $b ] && [ $b -ge 0 ]; }
+
+if [ "$name" = weston ]; then
+  # Weston in a window of this X server (its input reaches weston's clients through it),
+  # with Xwayland. The cube runs as a Wayland client, as it chooses to, and on Xwayland.
+  # Wayland windows have no X id here: the cube is found by its saturated colours on
+  # weston's grey desktop, below weston's panel.
+  sock="vexorin-check-$$"
+  # Weston takes the pointer only after it has entered weston's window: the window is
+  # smaller than the screen, so the pointer can leave it and come in.
+  weston --backend=x11-backend.so --use-pixman --xwayland --socket="$sock" --width=1200 --height=960 \
+    --idle-time=0 >"$out/weston.log" 2>&1 & wpid=$!
+  sleep 4
+  xw=$(grep -o "xserver listening on display :[0-9]*" "$out/weston.log" | grep -o ":[0-9]*$" | head -1)
+  shot() { import -window root -crop 1200x920+0+40 +repage "$1"; }
+  box() { # the bounding box of saturated pixels in a shot: X Y W H (desktop coordinates)
+    convert "$1" -colorspace HSL -channel G -separate +channel -threshold 60% -format "%@" info: 2>/dev/null \
+      | sed 's/[x+]/ /g' | awk '{print $3, $4 + 40, $1, $2}'; }
+  greyDark() { # dark grey pixels in a shot (a shadow, a black square), counted at half size
+    convert "$1" -resize 50% -colorspace HSL -fx "(b<0.38 && g<0.25)?1:0" -format "%[fx:round(mean*w*h)]" info:; }
+  for platform in wayland xcb; do
+    label="weston ($platform)"; [ "$platform" = xcb ] && label="weston (Xwayland)"
+    sayw() { echo "$label: $*"; }
+    if [ "$platform" = xcb ]; then
+      QT_QPA_PLATFORM=xcb DISPLAY="$xw" WAYLAND_DISPLAY="$sock" XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1 & pid=$!
+    else
+      DISPLAY="$xw" WAYLAND_DISPLAY="$sock" XDG_CONFIG_HOME="$out/config" "$build/vexorin" >/dev/null 2>&1 & pid=$!
+    fi
+    w=0
+    for _ in $(seq 1 40); do sleep 0.5; shot "$out/weston-now.png"; read -r x y w h < <(box "$out/weston-now.png"); [ "${w:-0}" -gt 100 ] && break; done
+    [ "${w:-0}" -gt 100 ] || { sayw "FAIL no cube"; kill $pid; continue; }
+    sleep 1.5; shot "$out/weston-$platform-1-cube.png"; read -r x y w h < <(box "$out/weston-$platform-1-cube.png")
+    if [ "$platform" = wayland ]; then
+      ls "$XDG_RUNTIME_DIR" | grep -q "^vexorin-wayland-" && sayw "ok runs as a Wayland client by itself" || sayw "FAIL did not choose Wayland"
+    fi
+    dark=$(greyDark "$out/weston-$platform-1-cube.png")
+    [ "$dark" -lt 500 ] && sayw "ok no shadow or square around the cube ($dark dark grey pixels)" \
+      || sayw "known: weston's Xwayland window manager shadows the cube's whole window ($dark dark grey pixels)"
+    # A drag from the middle of the cube.
+    cx=$((x + w / 2)); cy=$((y + h / 2))
+    xdotool mousemove 1270 1015; sleep 0.3
+    xdotool mousemove $cx $cy; sleep 0.3; xdotool mousedown 1
+    for s in 1 2 3 4 5 6 7 8 9 10; do xdotool mousemove $((cx - 20 * s)) $((cy + 10 * s)); sleep 0.08; done
+    sleep 0.3; xdotool mouseup 1; sleep 1
+    shot "$out/weston-$platform-2-dragged.png"; read -r x2 y2 w2 h2 < <(box "$out/weston-$platform-2-dragged.png")
+    dx=$(((x2 + w2 / 2) - cx)); dy=$(((y2 + h2 / 2) - cy))
+    [ $dx -le -120 ] && [ $dy -ge 50 ] && sayw "ok drag moved the cube by about $dx,$dy" || sayw "FAIL drag moved the cube by about $dx,$dy"
+    # Escape: the cube stops spinning and goes, the picker comes.
+    xdotool key Escape; sleep 2
+    shot "$out/weston-$platform-3-escape.png"; sleep 0.5; shot "$out/weston-now.png"
+    changed=$(compare -metric AE "$out/weston-$platform-3-escape.png" "$out/weston-now.png" null: 2>&1)
+    read -r _ _ pw ph < <(box "$out/weston-now.png")
+    [ "${changed%%.*}" = 0 ] && [ "${ph:-0}" -gt 250 ] && sayw "ok Escape closed the cube, the picker shows" \
+      || sayw "FAIL after Escape: $changed pixels still change, coloured area ${pw}x${ph}"
+    kill $pid 2>/dev/null; wait $pid 2>/dev/null; sleep 1
+  done
+  kill $wpid 2>/dev/null
+  exit
+fi
 
 "$build/desktop-backdrop" "$backdrop" & sleep 0.5
 $wm >/dev/null 2>&1 & sleep 3
