@@ -21,8 +21,8 @@ if [ "${1:-}" != "--session" ]; then
 
   # One desktop: $1 name, $2 display number, $3 window manager, $4 compositor (or ""),
   # $5 "dummy" for an X server with two monitors side by side (Xorg's dummy driver, whose
-  # outputs RandR can switch on and off; Xvfb has one output, and monitors made on it with
-  # xrandr --setmonitor are not given to clients) instead of Xvfb.
+  # outputs RandR can switch on and off; this Xvfb has one output, and xrandr --setmonitor
+  # on it adds no monitor, without an error) instead of Xvfb.
   run_desktop() {
     local name=$1 n=$2 wm=$3 comp=$4 server=${5:-}
     command -v "${wm%% *}" >/dev/null || { echo "$name: ${wm%% *} not installed, skipped" | tee -a "$out/summary.txt"; return; }
