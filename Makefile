@@ -19,8 +19,8 @@ PACKAGES := cmake g++ make qt6-base-dev qt6-base-private-dev libqt6opengl6-dev q
 BENCH_PACKAGES := xcompmgr libxdamage-dev
 
 # Only tools/desktops.sh needs these: the desktops the cube is checked on.
-DESKTOP_PACKAGES := kwin-x11 mutter xfwm4 xfce4-panel openbox tint2 picom xcompmgr weston dbus-x11 \
-                    xserver-xorg-video-dummy x11-utils x11-xserver-utils xdotool imagemagick
+DESKTOP_PACKAGES := kwin-x11 mutter xfwm4 xfconf xfce4-panel openbox tint2 picom xcompmgr weston qt6-wayland dbus-x11 \
+                    xserver-xorg-core xserver-xorg-video-dummy x11-utils x11-xserver-utils xdotool imagemagick
 
 .PHONY: all deps bench-deps desktop-deps desktops configure build run test test-plain test-asan package install bench fuzz mutants clean
 

@@ -714,32 +714,41 @@ private slots:
 
     // --- the keyed-out shape ------------------------------------------------------------
 
-    void waylandSessionRunsOnXUnlessThePlatformIsChosen_data()
+    void platformForTheSession_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QByteArray>("qpa");
         QTest::addColumn<QByteArray>("wayland");
         QTest::addColumn<QByteArray>("session");
         QTest::addColumn<bool>("xReachable");
+        QTest::addColumn<bool>("plugin");
         QTest::addColumn<QByteArray>("choice");
-        QTest::newRow("Wayland socket and X display") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray("xcb");
-        QTest::newRow("Wayland session type and X display") << QStringList() << QByteArray() << QByteArray() << QByteArray("wayland") << true << QByteArray("xcb");
-        QTest::newRow("no X display: Wayland stays") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << false << QByteArray();
-        QTest::newRow("X11 session: Qt's own choice") << QStringList() << QByteArray() << QByteArray() << QByteArray("x11") << true << QByteArray();
-        QTest::newRow("QT_QPA_PLATFORM chosen") << QStringList() << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
-        QTest::newRow("-platform chosen") << QStringList{"-platform", "wayland"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
-        QTest::newRow("--platform=offscreen chosen") << QStringList{"--platform=offscreen"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray();
-        QTest::newRow("a picture named like the option is no choice") << QStringList{"platform"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << QByteArray("xcb");
+        QTest::newRow("Wayland socket and X display") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << false << QByteArray("xcb");
+        QTest::newRow("Wayland session type and X display") << QStringList() << QByteArray() << QByteArray() << QByteArray("wayland") << true << false << QByteArray("xcb");
+        QTest::newRow("no X display: Wayland stays") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << false << false << QByteArray();
+        QTest::newRow("X11 session: Qt's own choice") << QStringList() << QByteArray() << QByteArray() << QByteArray("x11") << true << false << QByteArray();
+        QTest::newRow("QT_QPA_PLATFORM chosen") << QStringList() << QByteArray("wayland") << QByteArray("wayland-0") << QByteArray() << true << false << QByteArray();
+        QTest::newRow("-platform chosen") << QStringList{"-platform", "wayland"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << false << QByteArray();
+        QTest::newRow("--platform=offscreen chosen") << QStringList{"--platform=offscreen"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << false << QByteArray();
+        QTest::newRow("a picture named like the option is no choice") << QStringList{"platform"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << false << QByteArray("xcb");
+        // With Qt's Wayland plugin a Wayland socket is used, X11 only should it refuse.
+        QTest::newRow("plugin: Wayland socket and X display") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << true << QByteArray("wayland;xcb");
+        QTest::newRow("plugin: Wayland socket, no X display") << QStringList() << QByteArray() << QByteArray("wayland-0") << QByteArray() << false << true << QByteArray("wayland");
+        QTest::newRow("plugin: session type without a socket") << QStringList() << QByteArray() << QByteArray() << QByteArray("wayland") << true << true << QByteArray("xcb");
+        QTest::newRow("plugin: X11 session") << QStringList() << QByteArray() << QByteArray() << QByteArray("x11") << true << true << QByteArray();
+        QTest::newRow("plugin: QT_QPA_PLATFORM=xcb chosen") << QStringList() << QByteArray("xcb") << QByteArray("wayland-0") << QByteArray() << true << true << QByteArray();
+        QTest::newRow("plugin: -platform xcb chosen") << QStringList{"-platform", "xcb"} << QByteArray() << QByteArray("wayland-0") << QByteArray() << true << true << QByteArray();
     }
-    void waylandSessionRunsOnXUnlessThePlatformIsChosen()
+    void platformForTheSession()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QByteArray, qpa);
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, session);
         QFETCH(bool, xReachable);
+        QFETCH(bool, plugin);
         QFETCH(QByteArray, choice);
-        QCOMPARE(host::platformChoice(arguments, qpa, wayland, session, xReachable), choice);
+        QCOMPARE(host::platformChoice(arguments, qpa, wayland, session, xReachable, plugin), choice);
     }
 
     void noDisplayIsToldBeforeQtStarts_data()

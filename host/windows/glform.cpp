@@ -31,6 +31,7 @@ void x11SetShape(WId window, X11ShapeKind kind, const QRegion &deviceRegion);
 void x11ClearShape(WId window, X11ShapeKind kind);
 void x11SuppressShadow(WId window);
 int x11WindowDepth(WId window);
+QSize x11WindowSize(WId window);
 unsigned long x11TopLevel(WId window);
 QRegion x11Shape(WId window, X11ShapeKind kind);
 bool x11PointerPosition(QPoint &at);
@@ -384,14 +385,16 @@ QPoint GlForm::cursorPosition() const
 void GlForm::setCapture()
 {
     m_captured = true;
-    if (m_window)
+    // A Wayland compositor grabs the pointer for the window while a button is held on it,
+    // and lets only popups grab it otherwise.
+    if (m_window && onX11())
         m_window->setMouseGrabEnabled(true);
 }
 
 void GlForm::releaseCapture()
 {
     m_captured = false;
-    if (m_window)
+    if (m_window && onX11())
         m_window->setMouseGrabEnabled(false);
 }
 
@@ -551,8 +554,13 @@ void GlForm::checkPixelRatio()
         applyShape();
     // The window system kept the window's size in device pixels, which is another size in
     // window pixels on this monitor: the window takes back the size it had in window
-    // pixels, as the desktop's other windows do.
-    const QSize kept = keptWindowSize(QSize(clientDeviceWidth(), clientDeviceHeight()), was);
+    // pixels, as the desktop's other windows do. The device size comes from the window
+    // system where it can: Qt's window size is already rounded through the new scale (533
+    // device pixels are 267 window pixels at 2x), which would grow the window by one.
+    QSize device = onX11() ? x11WindowSize(m_window->winId()) : QSize();
+    if (device.isEmpty())
+        device = QSize(clientDeviceWidth(), clientDeviceHeight());
+    const QSize kept = keptWindowSize(device, was);
     if (!kept.isEmpty() && kept != m_window->size())
         m_window->resize(kept);
     Form_Resize();
@@ -571,7 +579,12 @@ void GlForm::swapBuffers()
     QOpenGLContext *context = QOpenGLContext::currentContext();
     if (!context || !m_window || !m_window->handle())
         return;
-    context->swapBuffers(m_window.get());
+    // A Wayland compositor ends the connection of a client that presents a frame before it
+    // has configured the window (the first configure is what exposes it). X11 takes frames
+    // at any time, and a shaped-out window may never be told it is exposed. A frame not
+    // presented is still paced, so a hidden window does not spin the loop.
+    if (onX11() || m_window->isExposed())
+        context->swapBuffers(m_window.get());
     if (!m_paced)
         return;
     m_pacer.setRefreshRate(m_window->screen() ? m_window->screen()->refreshRate() : 0.0);
@@ -690,6 +703,15 @@ int x11WindowDepth(WId window)
     if (!display || !window || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes))
         return 0;
     return attributes.depth;
+}
+
+QSize x11WindowSize(WId window)
+{
+    Display *display = x11Display();
+    XWindowAttributes attributes{};
+    if (!display || !window || !XGetWindowAttributes(display, static_cast<Window>(window), &attributes))
+        return QSize();
+    return QSize(attributes.width, attributes.height);
 }
 
 unsigned long x11TopLevel(WId window)

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLibraryInfo>
 #include <QScreen>
 #include <QStandardPaths>
 #include <cstdlib>
@@ -39,7 +40,7 @@ bool xDisplayReachable(const QByteArray &display); // below, with Xlib
 
 QByteArray platformChoice(const QStringList &arguments, const QByteArray &qpaPlatform,
                           const QByteArray &waylandDisplay, const QByteArray &sessionType,
-                          bool xDisplayReachable)
+                          bool xDisplayReachable, bool waylandPlugin)
 {
     if (!qpaPlatform.isEmpty())
         return {};
@@ -48,10 +49,25 @@ QByteArray platformChoice(const QStringList &arguments, const QByteArray &qpaPla
             || argument.startsWith(QLatin1String("-platform=")) || argument.startsWith(QLatin1String("--platform=")))
             return {};
     }
+    if (!waylandDisplay.isEmpty() && waylandPlugin)
+        return xDisplayReachable ? "wayland;xcb" : "wayland";
     const bool waylandSession = !waylandDisplay.isEmpty() || sessionType == "wayland";
     if (!waylandSession || !xDisplayReachable)
         return {};
     return "xcb";
+}
+
+bool waylandPluginInstalled()
+{
+    // Where Qt looks for platform plugins: its own folder and QT_PLUGIN_PATH. The cube
+    // needs the OpenGL flavour.
+    QStringList folders{QLibraryInfo::path(QLibraryInfo::PluginsPath)};
+    folders += QString::fromLocal8Bit(qgetenv("QT_PLUGIN_PATH")).split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString &folder : folders) {
+        if (QFileInfo::exists(folder + QLatin1String("/platforms/libqwayland-egl.so")))
+            return true;
+    }
+    return false;
 }
 
 void choosePlatform(int argc, char **argv)
@@ -64,7 +80,8 @@ void choosePlatform(int argc, char **argv)
     const QByteArray session = qgetenv("XDG_SESSION_TYPE");
     const bool askX = qpa.isEmpty() && (!wayland.isEmpty() || session == "wayland");
     const QByteArray choice = platformChoice(arguments, qpa, wayland, session,
-                                             askX && xDisplayReachable(qgetenv("DISPLAY")));
+                                             askX && xDisplayReachable(qgetenv("DISPLAY")),
+                                             askX && waylandPluginInstalled());
     if (!choice.isEmpty())
         qputenv("QT_QPA_PLATFORM", choice);
 }

@@ -52,12 +52,16 @@ EndHandler setEndHandler(EndHandler handler);
 void atEnd(std::function<void()> step);
 
 // The platform to run on, asked for before the application object is made; empty leaves
-// the choice to Qt. In a Wayland session with a reachable X display the program runs on
-// X11, where its window can place itself and take the cube's shape, unless the user chose
-// a platform (QT_QPA_PLATFORM, or -platform / --platform among the arguments).
+// the choice to Qt. Unless the user chose a platform (QT_QPA_PLATFORM, or -platform /
+// --platform among the arguments): with a Wayland socket and Qt's Wayland plugin the
+// program runs as a Wayland client (X11 after it, should the socket refuse), where the
+// compositor blends the cube's edges and draws no shadow around it, as Xwayland's window
+// managers may; in a Wayland session without the plugin, on a reachable X display.
 QByteArray platformChoice(const QStringList &arguments, const QByteArray &qpaPlatform,
                           const QByteArray &waylandDisplay, const QByteArray &sessionType,
-                          bool xDisplayReachable);
+                          bool xDisplayReachable, bool waylandPlugin);
+// Whether Qt's Wayland platform plugin (with OpenGL) is installed.
+bool waylandPluginInstalled();
 // Applies platformChoice to this process from its environment and arguments.
 void choosePlatform(int argc, char **argv);
 
